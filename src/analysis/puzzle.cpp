@@ -1,0 +1,95 @@
+// Puzzle and SolveContext creation, release and the duplicate check on the
+// givens that the window runs before it starts an analysis.
+#include "analysis/puzzle.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+namespace numpl {
+
+void failAllocation() {
+    std::fputs("Failed to allocate memory\n", stderr);
+    std::abort();
+}
+
+namespace {
+
+// Row pointers into one zeroed block of side*side cells; false when either
+// allocation fails (nothing is left allocated then).
+bool createGrid(int32_t side, int32_t*** rows) {
+    auto* pointers = static_cast<int32_t**>(std::malloc(sizeof(int32_t*) * static_cast<size_t>(side)));
+    auto* cells = static_cast<int32_t*>(std::calloc(static_cast<size_t>(side) * side, sizeof(int32_t)));
+    if (pointers == nullptr || cells == nullptr) {
+        std::free(pointers);
+        std::free(cells);
+        return false;
+    }
+    for (int32_t r = 0; r < side; ++r) pointers[r] = cells + static_cast<size_t>(r) * side;
+    *rows = pointers;
+    return true;
+}
+
+void destroyGrid(int32_t** rows) {
+    if (rows == nullptr) return;
+    std::free(rows[0]);
+    std::free(rows);
+}
+
+} // namespace
+
+Puzzle* createPuzzle(int32_t boxOrder) {
+    auto* puzzle = new (std::nothrow) Puzzle{};
+    if (puzzle == nullptr) {
+        std::fputs("Failed to allocate memory\n", stderr);
+        return nullptr;
+    }
+    int32_t side = boxOrder * boxOrder;
+    if (!createGrid(side, &puzzle->givens) || !createGrid(side, &puzzle->solution)) {
+        std::fputs("Failed to allocate memory\n", stderr);
+        destroyGrid(puzzle->givens);
+        delete puzzle;
+        return nullptr;
+    }
+    puzzle->boxOrder = boxOrder;
+    puzzle->threadCount.store(1, std::memory_order_relaxed);
+    return puzzle;
+}
+
+void destroyPuzzle(Puzzle* puzzle) {
+    if (puzzle == nullptr) return;
+    destroyGrid(puzzle->givens);
+    destroyGrid(puzzle->solution);
+    delete puzzle;
+}
+
+SolveContext* createSolveContext(int32_t boxOrder) {
+    auto* context = static_cast<SolveContext*>(std::malloc(sizeof(SolveContext)));
+    if (context == nullptr) failAllocation();
+    *context = SolveContext{boxOrder, 1, 1, 1, 1, 120, 3, 1, 0, 0, 0, 0, 0};
+    return context;
+}
+
+void destroySolveContext(SolveContext* context) { std::free(context); }
+
+int32_t checkGivens(const Puzzle* puzzle) {
+    int32_t n = puzzle->boxOrder;
+    int32_t side = n * n;
+    int32_t* const* g = puzzle->givens;
+    for (int32_t i = 0; i < side; ++i) {
+        int32_t boxTop = (i / n) * n;
+        int32_t boxLeft = (i % n) * n;
+        for (int32_t j = 0; j < side; ++j) {
+            for (int32_t k = 0; k < side; ++k) {
+                if (k == j) continue;
+                if (g[i][j] != 0 && g[i][j] == g[i][k]) return -1;
+                if (g[j][i] != 0 && g[j][i] == g[k][i]) return -1;
+                int32_t a = g[boxTop + j / n][boxLeft + j % n];
+                if (a != 0 && a == g[boxTop + k / n][boxLeft + k % n]) return -1;
+            }
+        }
+    }
+    return 0;
+}
+
+} // namespace numpl

@@ -1,0 +1,24 @@
+// The whole analysis of a Puzzle: a stack of N*N+2 boards, depth-first search
+// with two-way branching, solutions counted up to SOLUTION_LIMIT, the first
+// one stored with the difficulty counters of that moment.
+#ifndef NUMPL_ANALYSIS_SEARCH_H
+#define NUMPL_ANALYSIS_SEARCH_H
+
+#include <cstdint>
+
+#include "model/board.h"
+
+namespace numpl {
+
+// Counts solutions on a stack whose board 0 is loaded. Publishes solution and
+// counters before the first nonzero solutionCount, and solutionCount after
+// every solution; returns early with the count so far on cancelRequested.
+int32_t searchSolutions(Board** stack, Puzzle* puzzle);
+
+// Builds the stack and a context (threadCount from the puzzle), loads the
+// givens and searches. 0..1000; 0 also when the givens do not load.
+int32_t analysePuzzle(Puzzle* puzzle);
+
+} // namespace numpl
+
+#endif

@@ -1,0 +1,119 @@
+// Board creation, copying, loading and read-out. A board is a few flat arrays
+// so that copyBoard, which runs at every branch of the search and every trial
+// of the assumption method, is nothing but block copies.
+#include "model/board.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "model/placement.h"
+
+namespace numpl {
+
+#define NUMPL_ROW(n)                                                                                                   \
+    {0 / n, 1 / n, 2 / n, 3 / n, 4 / n, 5 / n, 6 / n, 7 / n, 8 / n, 9 / n, 10 / n, 11 / n, 12 / n,                     \
+     13 / n, 14 / n, 15 / n, 16 / n, 17 / n, 18 / n, 19 / n, 20 / n, 21 / n, 22 / n, 23 / n, 24 / n}
+#define NUMPL_MOD_ROW(n)                                                                                               \
+    {0 % n, 1 % n, 2 % n, 3 % n, 4 % n, 5 % n, 6 % n, 7 % n, 8 % n, 9 % n, 10 % n, 11 % n, 12 % n,                     \
+     13 % n, 14 % n, 15 % n, 16 % n, 17 % n, 18 % n, 19 % n, 20 % n, 21 % n, 22 % n, 23 % n, 24 % n}
+
+const uint8_t DIV_TABLE[MAX_BOX_ORDER + 1][MAX_SIDE] = {
+    {}, {}, NUMPL_ROW(2), NUMPL_ROW(3), NUMPL_ROW(4), NUMPL_ROW(5)};
+const uint8_t MOD_TABLE[MAX_BOX_ORDER + 1][MAX_SIDE] = {
+    {}, {}, NUMPL_MOD_ROW(2), NUMPL_MOD_ROW(3), NUMPL_MOD_ROW(4), NUMPL_MOD_ROW(5)};
+
+#undef NUMPL_ROW
+#undef NUMPL_MOD_ROW
+
+int32_t fullKey(int32_t boxOrder) {
+    int32_t side = boxOrder * boxOrder;
+    int32_t mask = static_cast<int32_t>(0xFFFFFFFFu >> (32 - side));
+    int32_t count = __builtin_popcount(static_cast<uint32_t>(mask));
+    return mask | (count << side);
+}
+
+Board* createBoard(int32_t boxOrder) {
+    int32_t side = boxOrder * boxOrder;
+    int32_t cells = side * side;
+    auto* board = static_cast<Board*>(std::malloc(sizeof(Board)));
+    if (board == nullptr) failAllocation();
+    board->context = nullptr;
+    board->remaining = 0;
+    board->values = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * 2 * static_cast<size_t>(cells)));
+    if (board->values == nullptr) failAllocation();
+    board->cellKeys = board->values + cells;
+    board->cellHeap = createHeap(cells);
+    board->rowDigitHeap = createHeap(cells);
+    board->columnDigitHeap = createHeap(cells);
+    board->boxDigitHeap = createHeap(cells);
+    int32_t key = fullKey(boxOrder);
+    for (int32_t i = 0; i < cells; ++i) {
+        board->values[i] = 0;
+        board->cellKeys[i] = key;
+        insert(board->cellHeap, i, key);
+        insert(board->rowDigitHeap, i, key);
+        insert(board->columnDigitHeap, i, key);
+        insert(board->boxDigitHeap, i, key);
+    }
+    return board;
+}
+
+void copyBoard(const Board* src, Board* dst) {
+    const SolveContext* context = src->context;
+    int32_t side = context->boxOrder * context->boxOrder;
+    size_t cells = static_cast<size_t>(side) * static_cast<size_t>(side);
+    dst->context = src->context;
+    dst->remaining = src->remaining;
+    std::memcpy(dst->values, src->values, sizeof(int32_t) * cells);
+    if (context->copyCellKeys == 1 || context->primaryTechniques == 0) {
+        std::memcpy(dst->cellKeys, src->cellKeys, sizeof(int32_t) * cells);
+    }
+    copyHeap(dst->cellHeap, src->cellHeap);
+    copyHeap(dst->rowDigitHeap, src->rowDigitHeap);
+    copyHeap(dst->columnDigitHeap, src->columnDigitHeap);
+    copyHeap(dst->boxDigitHeap, src->boxDigitHeap);
+}
+
+void destroyBoard(Board* board) {
+    if (board == nullptr) return;
+    std::free(board->values);
+    destroyHeap(board->cellHeap);
+    destroyHeap(board->rowDigitHeap);
+    destroyHeap(board->columnDigitHeap);
+    destroyHeap(board->boxDigitHeap);
+    std::free(board);
+}
+
+int32_t loadGivens(Board* board, Puzzle* puzzle) {
+    int32_t side = board->context->boxOrder * board->context->boxOrder;
+    int32_t open = side * side;
+    for (int32_t r = 0; r < side; ++r) {
+        for (int32_t c = 0; c < side; ++c) {
+            int32_t v = puzzle->givens[r][c];
+            if (v == 0) continue;
+            // A negative given would become a negative shift below.
+            bool fits = v > 0 && v <= side && board->values[side * r + c] == 0 &&
+                        (keyOf(board->cellHeap, side * r + c) >> (v - 1) & 1) != 0;
+            if (!fits) {
+                puzzle->solutionCount.store(0, std::memory_order_relaxed);
+                return 0;
+            }
+            placeDigit(board, c, r, v);
+            --open;
+        }
+    }
+    board->remaining = open;
+    return 1;
+}
+
+void storeSolution(const Board* board, Puzzle* puzzle) {
+    int32_t side = board->context->boxOrder * board->context->boxOrder;
+    for (int32_t r = 0; r < side; ++r) {
+        for (int32_t c = 0; c < side; ++c) {
+            int32_t v = board->values[side * r + c];
+            if (v >= 1 && v <= side) puzzle->solution[r][c] = v;
+        }
+    }
+}
+
+} // namespace numpl

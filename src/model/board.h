@@ -1,0 +1,77 @@
+// The solver's working state for one grid: the digit in every cell and four
+// families of constraints, each in its own ConstraintHeap. The search keeps a
+// stack of these and the assumption method one per thread, so creation is
+// rare and copying is the hot operation.
+#ifndef NUMPL_MODEL_BOARD_H
+#define NUMPL_MODEL_BOARD_H
+
+#include <cstdint>
+
+#include "analysis/puzzle.h"
+#include "model/constraint_heap.h"
+
+namespace numpl {
+
+// Packed key of a constraint over N options:
+//
+//   bit 31  30 ...      N | N-1 ...  0
+//       0   count of options | option mask
+//
+// so key = count * 2^N + mask and comparing keys compares first the number of
+// options, then the mask. Key 0 has no option left. A placement gives the
+// constraints it satisfies SATISFIED_KEY; later eliminations may clear its
+// mask bits and lower its count, but never down to SATISFIED_LIMIT, so any key
+// above the limit (bit 30 or 31 set) is a satisfied constraint.
+constexpr int32_t SATISFIED_KEY = 2147483647;
+constexpr int32_t SATISFIED_LIMIT = 0x3FFFFFFF;
+constexpr uint32_t SATISFIED_BITS = 0xC0000000u;
+
+inline bool isSatisfiedKey(int32_t key) { return (static_cast<uint32_t>(key) & SATISFIED_BITS) != 0; }
+
+// Constraint ids per family (digit d is 1-based):
+//   cell         N*r + c       bit d-1: d is still a candidate of the cell
+//   row-digit    N*r + d-1     bit c:   column c of row r can still take d
+//   column-digit N*c + d-1     bit r:   row r of column c can still take d
+//   box-digit    N*b + d-1     bit j:   position j of box b can still take d
+struct Board {
+    int32_t* values;                 // N*N digits, index N*r + c; 0 = open (front half of one block)
+    int32_t* cellKeys;               // N*N cell keys by cell id (back half of the same block)
+    ConstraintHeap* cellHeap;        // cell constraints
+    ConstraintHeap* rowDigitHeap;    // row-digit constraints
+    ConstraintHeap* columnDigitHeap; // column-digit constraints
+    ConstraintHeap* boxDigitHeap;    // box-digit constraints
+    int32_t remaining;               // open cells; callers of placeDigit keep it
+    SolveContext* context;           // the analysis this board belongs to; not owned
+};
+
+// i div n and i mod n for i = 0..24, one row per box order (rows 0 and 1 unused).
+extern const uint8_t DIV_TABLE[MAX_BOX_ORDER + 1][MAX_SIDE];
+extern const uint8_t MOD_TABLE[MAX_BOX_ORDER + 1][MAX_SIDE];
+
+// N * 2^N + (2^N - 1): the key of a constraint with all N options.
+int32_t fullKey(int32_t boxOrder);
+
+// A board of box order n with every cell open and every key full, no context
+// and remaining 0; heap slot k holds id k-1. Running out of memory prints
+// "Failed to allocate memory\n" on standard error and aborts.
+Board* createBoard(int32_t boxOrder);
+
+// dst takes src's state: context, remaining, values, cellKeys (when the
+// context's copyCellKeys is 1 or primaryTechniques is 0) and the four heaps.
+// Flat copies only; both boards of one box order.
+void copyBoard(const Board* src, Board* dst);
+
+// Releases the board and what it owns, not its context. Nothing when none.
+void destroyBoard(Board* board);
+
+// Places the givens row by row. 1 on success with remaining = open cells; 0
+// for a given outside 1..N or one that an earlier given excludes, in which case
+// solutionCount of the puzzle becomes 0 and the board is to be discarded.
+int32_t loadGivens(Board* board, Puzzle* puzzle);
+
+// Writes the placed digits (1..N) into the puzzle's solution grid.
+void storeSolution(const Board* board, Puzzle* puzzle);
+
+} // namespace numpl
+
+#endif
