@@ -1,0 +1,195 @@
+// The right pane and the analysis controller driven by the 100 ms tick.
+#include "ui/analysis_controls.h"
+
+#include <omp.h>
+
+#include <cstdlib>
+#include <cwchar>
+
+#include "ui/grid_editor.h"
+#include "ui/ui_state.h"
+#include "ui/worker.h"
+
+namespace numpl {
+
+namespace {
+
+constexpr DWORD FIELD_STYLE = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL;
+constexpr DWORD DIFFICULTY_STYLE = WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL;
+constexpr DWORD BUTTON_STYLE = WS_CHILD | WS_VISIBLE;  // a plain push button
+
+const wchar_t ANALYSING[] = L"解析中";
+
+HWND createControl(HWND pane, const wchar_t* className, const wchar_t* text, DWORD style, int x, int y,
+                   int width, int height, int id) {
+    auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(pane, GWLP_HINSTANCE));
+    return CreateWindowExW(0, className, text, style, x, y, width, height, pane,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+}
+
+void setNumber(HWND window, int32_t value) {
+    wchar_t text[16];
+    swprintf(text, 16, L"%d", value);
+    SetWindowTextW(window, text);
+}
+
+LRESULT onRightCreate(HWND pane) {
+    WindowLayout& layout = windowLayout;
+    layout.threadBox = createControl(pane, L"EDIT", L"", FIELD_STYLE, 85, 0, 40, 25, THREAD_BOX_ID);
+    layout.countBox = createControl(pane, L"EDIT", L"", FIELD_STYLE, 70, 30, 200, 25, COUNT_BOX_ID);
+    layout.showButton = createControl(pane, L"BUTTON", L"解を表示", BUTTON_STYLE, 0, 60, 100, 25, SHOW_BUTTON_ID);
+    layout.difficultyBox = createControl(pane, L"EDIT", nullptr, DIFFICULTY_STYLE, 0, 120, 300, 600,
+                                         DIFFICULTY_BOX_ID);
+    setNumber(layout.threadBox, omp_get_max_threads());
+    return 0;
+}
+
+LRESULT paintLabels(HWND pane) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(pane, &paint);
+    TextOutW(dc, 0, 3, L"スレッド数", 5);
+    TextOutW(dc, 0, 33, L"解の個数", 4);
+    TextOutW(dc, 0, 101, L"難易度", 3);
+    EndPaint(pane, &paint);
+    return 0;
+}
+
+// The show and hide buttons replace each other at the same place.
+void onShowButton(HWND pane) {
+    if (!showSolution()) return;
+    DestroyWindow(windowLayout.showButton);
+    windowLayout.showButton = nullptr;
+    windowLayout.hideButton =
+        createControl(pane, L"BUTTON", L"解を非表示", BUTTON_STYLE, 0, 60, 100, 25, HIDE_BUTTON_ID);
+}
+
+void onHideButton(HWND pane) {
+    hideSolution();
+    DestroyWindow(windowLayout.hideButton);
+    windowLayout.hideButton = nullptr;
+    windowLayout.showButton =
+        createControl(pane, L"BUTTON", L"解を表示", BUTTON_STYLE, 0, 60, 100, 25, SHOW_BUTTON_ID);
+}
+
+LRESULT onRightCommand(HWND pane, WPARAM wParam) {
+    switch (LOWORD(wParam)) {
+    case SHOW_BUTTON_ID: onShowButton(pane); break;
+    case HIDE_BUTTON_ID: onHideButton(pane); break;
+    default: break;
+    }
+    return 0;
+}
+
+int32_t clampThreadCount(int32_t value) {
+    if (value < 1) return 1;
+    if (value > MAX_THREADS) return MAX_THREADS;
+    return value;
+}
+
+// Once per analysis, after the worker has published its first solution.
+void showDifficulty(const Puzzle* puzzle) {
+    wchar_t text[2048];
+    formatDifficulty(text, 2048, puzzle->singleCount.load(std::memory_order_relaxed),
+                     puzzle->basicCount.load(std::memory_order_relaxed),
+                     puzzle->pairTripleCount.load(std::memory_order_relaxed),
+                     puzzle->assumptionCount.load(std::memory_order_relaxed),
+                     puzzle->branchCount.load(std::memory_order_relaxed));
+    SetWindowTextW(windowLayout.difficultyBox, text);
+}
+
+// Progress is written only while the worker has not begun its final text.
+// That text is sent with SetWindowTextW from the worker thread, so it is
+// applied on this thread, between two ticks and never inside one, and the
+// worker raises finalTextWritten (release) before it sends. A tick that runs
+// before the text is applied may still write progress, but the final text
+// then overwrites it; a tick that runs after it has been applied sees the
+// flag (acquire, ordered by the message hand-over) and writes nothing.
+void showProgress(const Puzzle* puzzle) {
+    if (uiState.conflictShown.load(std::memory_order_relaxed) != 0 || !workerRunning()) return;
+    if (uiState.finalTextWritten.load(std::memory_order_acquire) != 0) return;
+    wchar_t text[64];
+    swprintf(text, 64, L"%d %ls", puzzle->solutionCount.load(std::memory_order_relaxed), ANALYSING);
+    SetWindowTextW(windowLayout.countBox, text);
+}
+
+// A worker still runs: ask it to end; the first tick after it has ended
+// starts the new analysis.
+void cancelForRestart(Puzzle* puzzle) {
+    SetWindowTextW(windowLayout.countBox, ANALYSING);
+    uiState.restartPending = 1;
+    uiState.gridFresh = 0;
+    puzzle->cancelRequested.store(1, std::memory_order_relaxed);
+    puzzle->solutionCount.store(0, std::memory_order_relaxed);
+}
+
+} // namespace
+
+LRESULT CALLBACK rightPaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_CREATE: return onRightCreate(hwnd);
+    case WM_PAINT: return paintLabels(hwnd);
+    case WM_COMMAND: return onRightCommand(hwnd, wParam);
+    case WM_SIZE: return 0;
+    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+void formatDifficulty(wchar_t* text, size_t size, int32_t singleCount, int32_t basicCount,
+                      int32_t pairTripleCount, int32_t assumptionCount, int32_t branchCount) {
+    double sum = static_cast<double>(basicCount) + singleCount + pairTripleCount + assumptionCount;
+    // Every cell given: nothing was deduced, and each share is shown as 0 %.
+    auto share = [sum](int32_t count) { return sum == 0.0 ? 0.0 : count / sum * 100.0; };
+    swprintf(text, size,
+             L"単独候補マス：%.0f%%\r\n基本的な消去法による確定：%.0f%%\r\n2国同盟，3国同盟による確定：%.0f%%\r\n"
+             L"仮定法による確定：%.0f%%\r\nしらみつぶしによる探索：%d個の分岐",
+             share(singleCount), share(basicCount), share(pairTripleCount), share(assumptionCount), branchCount);
+}
+
+void analysisTick() {
+    Puzzle* puzzle = uiState.puzzle;
+    if (puzzle == nullptr) return;  // a failed createPuzzle: nothing to read into or analyse
+    if (uiState.difficultyPending == 1 && puzzle->solutionCount.load(std::memory_order_acquire) > 0) {
+        showDifficulty(puzzle);
+        uiState.difficultyPending = 0;
+    }
+    if (uiState.stopPending == 1) return;
+    int32_t changed = 0;
+    if (uiState.solutionShown == 1)
+        enforceSolution();
+    else
+        changed = scanGrid();
+    showProgress(puzzle);
+    if (uiState.solutionShown == 1) return;
+    bool conflict = uiState.conflictShown.load(std::memory_order_relaxed) != 0;
+    if (!(((changed == 1 || uiState.gridFresh == 1) && !conflict) || uiState.restartPending == 1)) return;
+    if (workerRunning()) {
+        cancelForRestart(puzzle);
+        return;
+    }
+    startAnalysis();
+}
+
+void startAnalysis() {
+    Puzzle* puzzle = uiState.puzzle;
+    if (puzzle == nullptr) return;
+    if (uiState.workerThread != nullptr) {
+        CloseHandle(uiState.workerThread);
+        uiState.workerThread = nullptr;
+    }
+    wchar_t text[TEXT_BUFFER];
+    text[0] = L'\0';
+    GetWindowTextW(windowLayout.threadBox, text, TEXT_BUFFER);
+    int32_t threads = clampThreadCount(_wtoi(text));
+    setNumber(windowLayout.threadBox, threads);
+    puzzle->threadCount.store(threads, std::memory_order_relaxed);
+    puzzle->cancelRequested.store(0, std::memory_order_relaxed);
+    puzzle->solutionCount.store(0, std::memory_order_relaxed);
+    uiState.finalTextWritten.store(0, std::memory_order_relaxed);
+    uiState.workerThread = CreateThread(nullptr, 0, analysisWorker, windowLayout.leftPane, 0, nullptr);
+    uiState.difficultyPending = 1;
+    SetWindowTextW(windowLayout.countBox, ANALYSING);
+    uiState.restartPending = 0;
+    uiState.gridFresh = 0;
+}
+
+} // namespace numpl

@@ -1,0 +1,159 @@
+// The frame window: creation of both panes and the timer, the splitter
+// layout, the menu command and the orderly end of the worker at shutdown.
+#include "ui/frame.h"
+
+#include "ui/analysis_controls.h"
+#include "ui/grid_editor.h"
+#include "ui/resource.h"
+#include "ui/ui_state.h"
+#include "ui/worker.h"
+
+namespace numpl {
+
+namespace {
+
+const wchar_t FRAME_CLASS[] = L"ナンプレ";
+const wchar_t FRAME_TITLE[] = L"ナンプレ";
+const wchar_t LEFT_CLASS[] = L"LeftWindow";
+const wchar_t RIGHT_CLASS[] = L"RightWindow";
+
+HWND createPane(HWND frame, const wchar_t* className, DWORD style) {
+    auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(frame, GWLP_HINSTANCE));
+    return CreateWindowExW(0, className, L"", style, 0, 0, 1, 1, frame, nullptr, instance, nullptr);
+}
+
+// The order matters: the left pane posts the first grid build while it is
+// created, and the timer must not tick before both panes and the first
+// layout exist.
+LRESULT onFrameCreate(HWND frame) {
+    resetUiState();
+    centreFrame(frame);
+    auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(frame, GWLP_HINSTANCE));
+    registerPaneClass(instance, leftPaneProc, LEFT_CLASS, nullptr);
+    registerPaneClass(instance, rightPaneProc, RIGHT_CLASS, nullptr);
+    HWND left = createPane(frame, LEFT_CLASS, WS_CHILD | WS_VISIBLE | WS_THICKFRAME);
+    HWND right = createPane(frame, RIGHT_CLASS, WS_CHILD | WS_VISIBLE);
+    windowLayout.leftPane = left;
+    windowLayout.frame = frame;
+    windowLayout.rightPane = right;
+    resetLayout();
+    SetTimer(left, TICK_TIMER_ID, TICK_INTERVAL_MS, nullptr);
+    return 0;
+}
+
+LRESULT paintNothing(HWND hwnd) {
+    PAINTSTRUCT paint;
+    BeginPaint(hwnd, &paint);
+    EndPaint(hwnd, &paint);
+    return 0;
+}
+
+LRESULT onFrameCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
+    if (LOWORD(wParam) != IDM_EXIT) return DefWindowProcW(frame, WM_COMMAND, wParam, lParam);
+    DestroyWindow(frame);
+    return 0;
+}
+
+// The Puzzle may be released only once no worker can touch it any more.
+LRESULT onFrameDestroy() {
+    finishWorkerForShutdown();
+    destroyPuzzle(uiState.puzzle);
+    uiState.puzzle = nullptr;
+    KillTimer(windowLayout.leftPane, TICK_TIMER_ID);
+    PostQuitMessage(0);
+    return 0;
+}
+
+} // namespace
+
+ATOM registerPaneClass(HINSTANCE instance, WNDPROC windowProc, const wchar_t* className,
+                       const wchar_t* menuName) {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = windowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    wc.hIconSm = LoadIconW(nullptr, IDI_APPLICATION);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_MENU + 1));
+    wc.lpszMenuName = menuName;
+    wc.lpszClassName = className;
+    return RegisterClassExW(&wc);
+}
+
+HWND openMainFrame(HINSTANCE instance, int showCommand) {
+    if (registerPaneClass(instance, frameWindowProc, FRAME_CLASS, MAKEINTRESOURCEW(IDR_MAIN_MENU)) == 0 &&
+        GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return nullptr;
+    HWND frame = CreateWindowExW(0, FRAME_CLASS, FRAME_TITLE, WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                                 nullptr, instance, nullptr);
+    if (frame == nullptr) return nullptr;
+    ShowWindow(frame, showCommand);
+    UpdateWindow(frame);
+    SetFocus(frame);
+    return frame;
+}
+
+LRESULT CALLBACK frameWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_CREATE: return onFrameCreate(hwnd);
+    case WM_SIZE: layoutPanes(); return 0;
+    case WM_PAINT: return paintNothing(hwnd);
+    case WM_CLOSE: DestroyWindow(hwnd); return 0;
+    case WM_COMMAND: return onFrameCommand(hwnd, wParam, lParam);
+    case WM_DESTROY: return onFrameDestroy();
+    // The frame has no use for keys or the mouse, and the default handling
+    // would only act on them.
+    case WM_KEYDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_MOUSEWHEEL: return 0;
+    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+int centreFrame(HWND frame) {
+    int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    RECT rect = {0, 0, CLIENT_WIDTH, CLIENT_HEIGHT};
+    AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE);
+    int width = rect.right - rect.left;
+    int height = rect.bottom - rect.top;
+    MoveWindow(frame, (screenWidth - width) / 2, (screenHeight - height) / 2, width, height, FALSE);
+    return 1;
+}
+
+// The left pane's sizing border lies outside the client area except on the
+// right, where it is the splitter the user drags.
+void layoutPanes() {
+    WindowLayout& layout = windowLayout;
+    layout.layoutBusy = 1;
+    if (layout.frame == nullptr || layout.leftPane == nullptr || layout.rightPane == nullptr) {
+        layout.layoutBusy = 0;
+        return;
+    }
+    RECT client;
+    GetClientRect(layout.frame, &client);
+    int clientWidth = client.right - client.left;
+    int clientHeight = client.bottom - client.top;
+    RECT leftRect;
+    GetWindowRect(layout.leftPane, &leftRect);
+    int width = leftRect.right - leftRect.left;
+    int frameY = GetSystemMetrics(SM_CYFRAME);
+    int frameX = GetSystemMetrics(SM_CXFRAME);
+    if (width < MIN_LEFT_WIDTH) width = MIN_LEFT_WIDTH;
+    if (frameX - width + clientWidth < MIN_RIGHT_WIDTH) width = clientWidth - MIN_RIGHT_WIDTH + frameX;
+    if (width < MIN_LEFT_WIDTH) width = clientWidth * 700 / 1000;
+    MoveWindow(layout.leftPane, -frameX, -frameY, width, clientHeight + 2 * frameY, TRUE);
+    MoveWindow(layout.rightPane, width - frameX, 0, frameX + clientWidth - width, clientHeight, TRUE);
+    placeCells();
+    layout.layoutBusy = 0;
+}
+
+void resetLayout() {
+    MoveWindow(windowLayout.leftPane, 0, 0, MIN_LEFT_WIDTH, 0, FALSE);
+    layoutPanes();
+}
+
+} // namespace numpl

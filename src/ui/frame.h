@@ -1,0 +1,35 @@
+// The top-level window "ナンプレ": its class, its creation (shared by WinMain
+// and the UI tests), the layout of the two panes and the shutdown.
+#ifndef NUMPL_UI_FRAME_H
+#define NUMPL_UI_FRAME_H
+
+#include <windows.h>
+
+namespace numpl {
+
+// Registers the frame class (an existing registration is reused), creates
+// the frame with its panes and timer, shows it and gives it the focus.
+// Returns the frame, or null when the window cannot be created.
+HWND openMainFrame(HINSTANCE instance, int showCommand);
+
+LRESULT CALLBACK frameWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// RegisterClassExW with the settings all three classes share; the class
+// atom, 0 on failure.
+ATOM registerPaneClass(HINSTANCE instance, WNDPROC windowProc, const wchar_t* className,
+                       const wchar_t* menuName);
+
+// Moves the frame to the middle of the screen with a 1024 x 768 client area
+// (the menu bar comes out of the height). Returns 1.
+int centreFrame(HWND frame);
+
+// Places the panes by the splitter rules and, when a grid exists, the cells.
+void layoutPanes();
+
+// Starts the left pane at its narrowest (700) and lays out again; for a new
+// grid and the first layout.
+void resetLayout();
+
+} // namespace numpl
+
+#endif

@@ -1,0 +1,335 @@
+// The grid editor of the left pane. Everything here runs on the UI thread;
+// the worker only reads the cells and markedCell, which change only while no
+// worker exists (cells) or are atomics (markedCell, conflictShown).
+#include "ui/grid_editor.h"
+
+#include <cstdlib>
+#include <cwchar>
+
+#include "ui/analysis_controls.h"
+#include "ui/frame.h"
+#include "ui/ui_state.h"
+
+namespace numpl {
+
+namespace {
+
+constexpr DWORD CELL_STYLE = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_NUMBER | ES_AUTOHSCROLL;
+constexpr DWORD SIZE_BUTTON_STYLE = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON;
+constexpr int CELL_PITCH = 25;
+constexpr int BOX_GAP = 2;
+constexpr int GRID_LEFT = 5;
+constexpr int GRID_TOP = 50;
+
+struct SizeButton {
+    int id;
+    const wchar_t* text;
+    int x;
+    int32_t boxOrder;
+};
+
+const SizeButton SIZE_BUTTONS[3] = {
+    {0x3001, L"9x9", 10, 3},
+    {0x3002, L"16x16", 80, 4},
+    {0x3003, L"25x25", 150, 5},
+};
+
+HINSTANCE instanceOf(HWND window) {
+    return reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
+}
+
+// Cell text read as _wtoi reads it; the raw text stays in `text`.
+int32_t readCell(HWND cell, wchar_t (&text)[TEXT_BUFFER]) {
+    text[0] = L'\0';
+    GetWindowTextW(cell, text, TEXT_BUFFER);
+    return _wtoi(text);
+}
+
+void setNumber(HWND window, int32_t value) {
+    wchar_t text[16];
+    swprintf(text, 16, L"%d", value);
+    SetWindowTextW(window, text);
+}
+
+void repaintCell(HWND cell) {
+    InvalidateRect(cell, nullptr, TRUE);
+    UpdateWindow(cell);
+}
+
+void repaintAllCells() {
+    int32_t cellCount = gridSide() * gridSide();
+    for (int32_t k = 0; k < cellCount; ++k) repaintCell(windowLayout.cells[k]);
+}
+
+LRESULT onLeftCreate(HWND pane, WPARAM wParam, LPARAM lParam) {
+    for (int i = 0; i < 3; ++i) {
+        const SizeButton& button = SIZE_BUTTONS[i];
+        windowLayout.sizeButtons[i] =
+            CreateWindowExW(0, L"BUTTON", button.text, SIZE_BUTTON_STYLE, button.x, 5, 70, 30, pane,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(button.id)), instanceOf(pane), nullptr);
+    }
+    CheckRadioButton(pane, SIZE_BUTTON_FIRST, SIZE_BUTTON_LAST, SIZE_BUTTON_FIRST);
+    // The first grid is built from the message loop, once the frame exists.
+    PostMessageW(pane, WM_COMMAND, wParam, lParam);
+    windowLayout.boxOrder = 0;
+    for (HWND& cell : windowLayout.cells) cell = nullptr;
+    return 0;
+}
+
+LRESULT onLeftSize() {
+    // Only the user's drag of the splitter gets here with layoutBusy 0; the
+    // moves of a layout pass itself must not start another one.
+    if (windowLayout.layoutBusy == 0) layoutPanes();
+    return 0;
+}
+
+LRESULT paintNothing(HWND hwnd) {
+    PAINTSTRUCT paint;
+    BeginPaint(hwnd, &paint);
+    EndPaint(hwnd, &paint);
+    return 0;
+}
+
+// Any WM_COMMAND gets here: the size buttons, the cells' notifications, the
+// first build and the re-posted attempts of a stopped rebuild. A click on the
+// size already shown changes nothing.
+LRESULT evaluateSizeButtons(HWND pane, WPARAM wParam, LPARAM lParam) {
+    for (const SizeButton& button : SIZE_BUTTONS) {
+        if (IsDlgButtonChecked(pane, button.id) != BST_CHECKED) continue;
+        if (windowLayout.boxOrder == button.boxOrder && uiState.stopPending == 0) continue;
+        if (!rebuildGrid(button.boxOrder, wParam, lParam)) break;
+    }
+    return 0;
+}
+
+void createCell(HWND pane, int32_t k) {
+    HWND cell = CreateWindowExW(0, L"EDIT", L"", CELL_STYLE, 0, 0, 1, 1, pane,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(CELL_ID_BASE + k)),
+                                instanceOf(pane), nullptr);
+    windowLayout.cells[k] = cell;
+    uiState.savedCellProc[k] = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(cell, GWLP_WNDPROC));
+    SetWindowLongPtrW(cell, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(cellSubclassProc));
+}
+
+// The stop never waits: it asks the worker to end and tries again from the
+// message loop 10 ms later, so the worker's own window calls can complete.
+void requestStop(HWND pane, WPARAM wParam, LPARAM lParam) {
+    SetWindowTextW(windowLayout.countBox, L"解析処理停止中");
+    uiState.stopPending = 1;
+    if (Puzzle* puzzle = uiState.puzzle) {
+        puzzle->cancelRequested.store(1, std::memory_order_relaxed);
+        puzzle->solutionCount.store(0, std::memory_order_relaxed);
+    }
+    Sleep(10);
+    PostMessageW(pane, WM_COMMAND, wParam, lParam);
+}
+
+// One changed given (scanGrid step for cell k): the marking and refusing
+// rules, then the duplicate check on the whole grid.
+void acceptChange(Puzzle* puzzle, int32_t k, int32_t value) {
+    int32_t side = gridSide();
+    HWND cell = windowLayout.cells[k];
+    int32_t conflict = uiState.conflictShown.load(std::memory_order_relaxed);
+    if (value == 0) {
+        if (conflict == 0) uiState.markedCell.store(-1, std::memory_order_relaxed);
+    } else if (conflict == 0) {
+        uiState.markedCell.store(k, std::memory_order_relaxed);
+    } else if (k != uiState.markedCell.load(std::memory_order_relaxed)) {
+        // While a conflict is shown only the marked cell may take a number.
+        SetWindowTextW(cell, L"");
+        puzzle->givens[k / side][k % side] = 0;
+    }
+    uiState.conflictShown.store(0, std::memory_order_relaxed);
+    repaintAllCells();
+    if (checkGivens(puzzle) != -1) return;
+    uiState.conflictShown.store(1, std::memory_order_relaxed);
+    repaintCell(cell);
+    SetWindowTextW(windowLayout.countBox, L"0");
+    // The stored solution belongs to givens that no longer stand; "解を表示"
+    // must not show it next to the count "0".
+    puzzle->solutionCount.store(0, std::memory_order_relaxed);
+    if (workerRunning()) {
+        SetWindowTextW(windowLayout.countBox, L"0");
+        uiState.restartPending = 1;
+        puzzle->cancelRequested.store(1, std::memory_order_relaxed);
+    }
+}
+
+} // namespace
+
+LRESULT CALLBACK leftPaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_CREATE: return onLeftCreate(hwnd, wParam, lParam);
+    case WM_SIZE: return onLeftSize();
+    case WM_PAINT: return paintNothing(hwnd);
+    case WM_KEYDOWN: moveFocus(wParam); return 0;
+    case WM_COMMAND: return evaluateSizeButtons(hwnd, wParam, lParam);
+    case WM_TIMER: analysisTick(); return 0;
+    case WM_CTLCOLOREDIT: return colourCell(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK cellSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    int32_t k = GetDlgCtrlID(hwnd) - CELL_ID_BASE;
+    if (k < 0 || k >= MAX_CELLS) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    uiState.currentCell = k;
+    // Arrow keys move between cells, so the EDIT control must never see them
+    // (the caret does not move inside a cell).
+    bool arrow = wParam == VK_LEFT || wParam == VK_UP || wParam == VK_RIGHT || wParam == VK_DOWN;
+    if (msg == WM_KEYDOWN && arrow && windowLayout.leftPane != nullptr) {
+        PostMessageW(windowLayout.leftPane, WM_KEYDOWN, wParam, lParam);
+        return 0;
+    }
+    return CallWindowProcW(uiState.savedCellProc[k], hwnd, msg, wParam, lParam);
+}
+
+void moveFocus(WPARAM key) {
+    int32_t side = gridSide();
+    int32_t cellCount = side * side;
+    int32_t c = uiState.currentCell;
+    int32_t next;
+    switch (key) {
+    case VK_LEFT: next = c % side == 0 ? c - 1 + side : c - 1; break;
+    case VK_RIGHT: next = c % side == side - 1 ? c + 1 - side : c + 1; break;
+    case VK_UP: next = c - side < 0 ? c - side + cellCount : c - side; break;
+    case VK_DOWN: next = c + side >= cellCount ? c + side - cellCount : c + side; break;
+    default: return;
+    }
+    if (side == 0 || next < 0 || next >= cellCount) return;
+    SetFocus(windowLayout.cells[next]);
+}
+
+bool rebuildGrid(int32_t boxOrder, WPARAM wParam, LPARAM lParam) {
+    HWND pane = windowLayout.leftPane;
+    if (uiState.workerThread != nullptr) {
+        if (workerRunning()) {
+            requestStop(pane, wParam, lParam);
+            return false;
+        }
+        CloseHandle(uiState.workerThread);
+        uiState.workerThread = nullptr;
+        uiState.stopPending = 0;
+    }
+    windowLayout.boxOrder = boxOrder;
+    destroyPuzzle(uiState.puzzle);
+    uiState.puzzle = puzzleFactory(boxOrder);
+    // Without a Puzzle nothing is scanned or analysed; an old count must not
+    // stand beside the new grid. The next size change tries again.
+    if (uiState.puzzle == nullptr) SetWindowTextW(windowLayout.countBox, L"");
+    uiState.gridFresh = 1;
+    // A conflict of the old grid has no cell in the new one.
+    uiState.conflictShown.store(0, std::memory_order_relaxed);
+    uiState.markedCell.store(-1, std::memory_order_relaxed);
+    for (int32_t k = 0; k < MAX_CELLS; ++k) {
+        uiState.shownMarks[k / MAX_SIDE][k % MAX_SIDE] = 0;
+        if (windowLayout.cells[k] == nullptr) continue;
+        DestroyWindow(windowLayout.cells[k]);
+        windowLayout.cells[k] = nullptr;
+    }
+    int32_t side = boxOrder * boxOrder;
+    for (int32_t k = 0; k < side * side; ++k) createCell(pane, k);
+    resetLayout();
+    if (uiState.solutionShown == 1) PostMessageW(windowLayout.rightPane, WM_COMMAND, HIDE_BUTTON_ID, 0);
+    return true;
+}
+
+int32_t scanGrid() {
+    Puzzle* puzzle = uiState.puzzle;
+    if (puzzle == nullptr) return 0;
+    int32_t side = gridSide();
+    int32_t changed = 0;
+    wchar_t text[TEXT_BUFFER];
+    for (int32_t k = 0; k < side * side; ++k) {
+        HWND cell = windowLayout.cells[k];
+        int32_t value = readCell(cell, text);
+        if (value > side || (value < 1 && _wcsicmp(text, L"") != 0)) {
+            SetWindowTextW(cell, L"");
+            value = 0;
+        }
+        int32_t& given = puzzle->givens[k / side][k % side];
+        int32_t old = given;
+        given = value;
+        // A shown conflict repaints every filled cell at each tick, so a
+        // red cell stays red whatever the control painted meanwhile.
+        if (uiState.conflictShown.load(std::memory_order_relaxed) == 1 && value != 0) repaintCell(cell);
+        if (value == old) continue;
+        acceptChange(puzzle, k, value);
+        changed = 1;
+    }
+    return changed;
+}
+
+void enforceSolution() {
+    Puzzle* puzzle = uiState.puzzle;
+    if (puzzle == nullptr || puzzle->solutionCount.load(std::memory_order_acquire) == 0) return;
+    int32_t side = gridSide();
+    wchar_t text[TEXT_BUFFER];
+    for (int32_t k = 0; k < side * side; ++k) {
+        int32_t wanted = puzzle->solution[k / side][k % side];
+        if (readCell(windowLayout.cells[k], text) != wanted) setNumber(windowLayout.cells[k], wanted);
+    }
+}
+
+bool showSolution() {
+    Puzzle* puzzle = uiState.puzzle;
+    if (puzzle == nullptr || puzzle->solutionCount.load(std::memory_order_acquire) == 0) return false;
+    uiState.solutionShown = 1;
+    int32_t side = gridSide();
+    for (int32_t r = 0; r < side; ++r) {
+        for (int32_t c = 0; c < side; ++c) {
+            if (puzzle->givens[r][c] != 0) continue;
+            setNumber(windowLayout.cells[r * side + c], puzzle->solution[r][c]);
+            uiState.shownMarks[r][c] = 1;
+        }
+    }
+    return true;
+}
+
+void hideSolution() {
+    uiState.solutionShown = 0;
+    int32_t side = gridSide();
+    for (int32_t r = 0; r < side; ++r) {
+        for (int32_t c = 0; c < side; ++c) {
+            if (uiState.shownMarks[r][c] != 1) continue;
+            SetWindowTextW(windowLayout.cells[r * side + c], L"");
+            uiState.shownMarks[r][c] = 0;
+        }
+    }
+}
+
+// Cells sit on a 25-pixel pitch with 2 extra pixels between boxes, below
+// the size buttons.
+void placeCells() {
+    int32_t n = windowLayout.boxOrder;
+    if (n < 3 || n > MAX_BOX_ORDER) return;
+    int32_t side = n * n;
+    for (int32_t i = 0; i < side; ++i) {
+        for (int32_t j = 0; j < side; ++j) {
+            HWND cell = windowLayout.cells[i * side + j];
+            if (cell == nullptr) continue;
+            MoveWindow(cell, GRID_LEFT + CELL_PITCH * j + BOX_GAP * (j / n),
+                       GRID_TOP + CELL_PITCH * i + BOX_GAP * (i / n), CELL_PITCH, CELL_PITCH, TRUE);
+        }
+    }
+}
+
+// The control paints with the brush returned here; returning 0 instead would
+// hand the colours to the default handling, which resets the background and
+// (under Wine) loses the colour. Empty cells get the window colour explicitly
+// for the same reason, so every cell is painted the same way.
+LRESULT colourCell(HDC dc, HWND cell) {
+    int32_t side = gridSide();
+    int32_t k = GetDlgCtrlID(cell) - CELL_ID_BASE;
+    Puzzle* puzzle = uiState.puzzle;
+    COLORREF colour = GetSysColor(COLOR_WINDOW);
+    if (puzzle != nullptr && k >= 0 && k < side * side && puzzle->givens[k / side][k % side] != 0) {
+        bool marked = uiState.conflictShown.load(std::memory_order_relaxed) == 1 &&
+                      k == uiState.markedCell.load(std::memory_order_relaxed);
+        colour = marked ? CONFLICT_COLOUR : GIVEN_COLOUR;
+    }
+    SetBkColor(dc, colour);
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+}
+
+} // namespace numpl

@@ -1,0 +1,91 @@
+// The records that every part of the window shares on the UI thread: the
+// window handles (WindowLayout), the editor and analysis state, and the one
+// process-wide Puzzle. A few items are also touched by the analysis worker;
+// those are atomics and say so.
+#ifndef NUMPL_UI_UI_STATE_H
+#define NUMPL_UI_UI_STATE_H
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+
+#include "analysis/puzzle.h"
+
+namespace numpl {
+
+// Control and timer ids. Cells are CELL_ID_BASE + r*N + c.
+constexpr int CELL_ID_BASE = 0x2001;
+constexpr int SIZE_BUTTON_FIRST = 0x3001;  // "9x9"; 0x3002 "16x16", 0x3003 "25x25"
+constexpr int SIZE_BUTTON_LAST = 0x3003;
+constexpr UINT_PTR TICK_TIMER_ID = 0x4001;
+constexpr UINT TICK_INTERVAL_MS = 100;
+constexpr int COUNT_BOX_ID = 0x5001;
+constexpr int THREAD_BOX_ID = 0x5002;
+constexpr int SHOW_BUTTON_ID = 0x6001;
+constexpr int HIDE_BUTTON_ID = 0x6002;
+constexpr int DIFFICULTY_BOX_ID = 0x7001;
+
+constexpr int MAX_CELLS = MAX_SIDE * MAX_SIDE;  // 625 slots, whatever the grid size
+constexpr int TEXT_BUFFER = 4096;               // characters read from a field, terminator included
+
+// The frame's client area at start and the splitter limits.
+constexpr int CLIENT_WIDTH = 1024;
+constexpr int CLIENT_HEIGHT = 768;
+constexpr int MIN_LEFT_WIDTH = 700;
+constexpr int MIN_RIGHT_WIDTH = 300;
+
+constexpr COLORREF GIVEN_COLOUR = 0xE0CC9D;     // light blue behind a given
+constexpr COLORREF CONFLICT_COLOUR = 0x0000FF;  // red behind the marked cell
+
+struct WindowLayout {
+    int32_t layoutBusy;          // 1 while layoutPanes runs, so its own moves start no nested pass
+    int32_t boxOrder;            // n of the grid on screen; 0 before the first build
+    HWND frame;                  // top-level window "ナンプレ"
+    HWND rightPane;              // "RightWindow"
+    HWND leftPane;               // "LeftWindow"; its right sizing border is the splitter
+    HWND sizeButtons[3];         // "9x9", "16x16", "25x25"
+    HWND cells[MAX_CELLS];       // cell r*N + c; slots from N*N on are null
+    HWND countBox;               // solution count and analysis state
+    HWND threadBox;              // thread count typed by the user
+    HWND showButton;             // "解を表示"; null while hideButton exists
+    HWND hideButton;             // "解を非表示"; null while showButton exists
+    HWND difficultyBox;          // the five-line difficulty text
+};
+
+struct UiState {
+    Puzzle* puzzle;                       // the current Puzzle; null before the first grid or after a failed create
+    HANDLE workerThread;                  // the analysis worker, ended or not; null when none
+    WNDPROC savedCellProc[MAX_CELLS];     // each cell's EDIT procedure, called for what the subclass passes on
+    int32_t currentCell;                  // cell that most recently received any message
+    std::atomic<int32_t> markedCell{-1};    // last cell given a digit outside the conflict state; -1 none. Read by the worker
+    std::atomic<int32_t> conflictShown;   // duplicate or no-solution state. Also written by the worker
+    int32_t gridFresh;                    // a new grid waits for its first analysis
+    int32_t stopPending;                  // a size change waits for the worker to end
+    int32_t solutionShown;                // the cells show the solution
+    int32_t shownMarks[MAX_SIDE][MAX_SIDE];  // 1 where showSolution wrote into an empty cell
+    int32_t restartPending;               // start an analysis once the worker has ended
+    int32_t difficultyPending;            // the current analysis's difficulty text is not shown yet
+    std::atomic<int32_t> finalTextWritten;  // the worker is writing or has written its final count text
+};
+
+extern WindowLayout windowLayout;
+extern UiState uiState;
+
+// How the grid editor obtains a Puzzle. Points at createPuzzle; tests swap it
+// to make the allocation fail.
+extern Puzzle* (*puzzleFactory)(int32_t boxOrder);
+
+// Sets every field of both records to its start value (zero, none, markedCell -1).
+// Only for a moment when no worker exists.
+void resetUiState();
+
+// True while the worker thread exists and has not ended.
+bool workerRunning();
+
+// Side N of the grid on screen, 0 before the first build.
+int32_t gridSide();
+
+} // namespace numpl
+
+#endif

@@ -1,0 +1,213 @@
+// The analysis as the right pane shows it: the count texts of a whole
+// analysis, of a restart and of a size change in the middle of one, the
+// difficulty text, the solution buttons and the thread count.
+#include <windows.h>
+
+#include <omp.h>
+
+#include <string>
+#include <vector>
+
+#include "test_puzzles.h"
+#include "ui/analysis_controls.h"
+#include "ui_driver.h"
+
+namespace numpl::test {
+namespace {
+
+class AnalysisTest : public UiTest {
+protected:
+    // Switches to 25x25, whose empty grid takes many seconds to count, and
+    // waits until its worker reports progress.
+    void startLongAnalysis() {
+        click(GetDlgItem(leftPane, 0x3003));
+        ASSERT_TRUE(waitForGrid(25));
+        ASSERT_TRUE(pumpUntil([&] {
+            std::wstring count = countText();
+            return count.size() > 4 && count.substr(count.size() - 4) == L" 解析中";
+        })) << "no progress text; count reads " << countText().size() << " characters";
+    }
+};
+
+std::vector<std::wstring> splitLines(const std::wstring& text) {
+    std::vector<std::wstring> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    lines.push_back(text.substr(start));
+    return lines;
+}
+
+// The number between `head` and `tail`, or -1 when the line has another shape.
+int numberBetween(const std::wstring& line, const std::wstring& head, const std::wstring& tail) {
+    if (line.size() <= head.size() + tail.size() || line.compare(0, head.size(), head) != 0 ||
+        line.compare(line.size() - tail.size(), tail.size(), tail) != 0)
+        return -1;
+    std::wstring digits = line.substr(head.size(), line.size() - head.size() - tail.size());
+    if (digits.find_first_not_of(L"0123456789") != std::wstring::npos) return -1;
+    return std::stoi(digits);
+}
+
+TEST_F(AnalysisTest, EmptyGridEndsAtThousandWithDifficulty) {
+    EXPECT_EQ(std::to_wstring(omp_get_max_threads()), textOf(control(0x5002)));
+    ASSERT_TRUE(waitForCount(L"1000以上"));
+    EXPECT_TRUE(countShowed(0, L"解析中", L"1000以上"));
+    ASSERT_TRUE(pumpUntil([&] { return !textOf(control(0x7001)).empty(); }));
+
+    std::vector<std::wstring> lines = splitLines(textOf(control(0x7001)));
+    ASSERT_EQ(5u, lines.size());
+    int single = numberBetween(lines[0], L"単独候補マス：", L"%");
+    int basic = numberBetween(lines[1], L"基本的な消去法による確定：", L"%");
+    int pairs = numberBetween(lines[2], L"2国同盟，3国同盟による確定：", L"%");
+    int assumption = numberBetween(lines[3], L"仮定法による確定：", L"%");
+    int branches = numberBetween(lines[4], L"しらみつぶしによる探索：", L"個の分岐");
+    for (int value : {single, basic, pairs, assumption, branches}) EXPECT_GE(value, 0) << "a line out of shape";
+    int sum = single + basic + pairs + assumption;
+    EXPECT_LE(98, sum) << "shares rounded one by one";
+    EXPECT_GE(102, sum);
+    EXPECT_GT(branches, 0) << "an empty grid cannot be solved without branching";
+}
+
+TEST_F(AnalysisTest, DifficultyOfFullGridShowsZeroShares) {
+    typeGrid(digitsOf(SOLUTION_9));
+    ASSERT_TRUE(waitForNewResult(L"1"));
+    ASSERT_TRUE(pumpUntil([&] { return textOf(control(0x7001)).find(L"0個") != std::wstring::npos; }));
+    EXPECT_EQ(L"単独候補マス：0%\r\n基本的な消去法による確定：0%\r\n2国同盟，3国同盟による確定：0%\r\n"
+              L"仮定法による確定：0%\r\nしらみつぶしによる探索：0個の分岐",
+              textOf(control(0x7001)));
+}
+
+TEST(DifficultyFormat, SharesAreRoundedPercentagesOfTheFourCounters) {
+    wchar_t text[2048];
+    formatDifficulty(text, 2048, 1, 1, 1, 0, 7);
+    EXPECT_STREQ(L"単独候補マス：33%\r\n基本的な消去法による確定：33%\r\n2国同盟，3国同盟による確定：33%\r\n"
+                 L"仮定法による確定：0%\r\nしらみつぶしによる探索：7個の分岐",
+                 text);
+    formatDifficulty(text, 2048, 0, 0, 0, 0, 0);
+    EXPECT_EQ(std::wstring::npos, std::wstring(text).find(L"nan")) << "no division by zero";
+}
+
+TEST_F(AnalysisTest, UniquePuzzleShowsAndHidesItsSolution) {
+    std::vector<int> givens = digitsOf(UNIQUE_9);
+    std::vector<int> solution = digitsOf(SOLUTION_9);
+    typeGrid(givens);
+    ASSERT_TRUE(waitForNewResult(L"1"));
+    for (int k = 0; k < 81; ++k) {
+        COLORREF expected = givens[k] != 0 ? LIGHT_BLUE : GetSysColor(COLOR_WINDOW);
+        ASSERT_EQ(expected, cellColour(k)) << "cell " << k;
+    }
+
+    click(control(0x6001));
+    EXPECT_EQ(nullptr, control(0x6001));
+    ASSERT_NE(nullptr, control(0x6002));
+    EXPECT_EQ(L"解を非表示", textOf(control(0x6002)));
+    RECT hide = rectInParent(control(0x6002));
+    EXPECT_EQ(0, hide.left);
+    EXPECT_EQ(60, hide.top);
+    for (int k = 0; k < 81; ++k) {
+        EXPECT_EQ(std::to_wstring(solution[k]), cellText(k)) << "cell " << k;
+        if (givens[k] == 0) {
+            EXPECT_EQ(GetSysColor(COLOR_WINDOW), cellColour(k)) << "shown, not given: cell " << k;
+        }
+    }
+
+    // While shown, the grid holds to the solution.
+    typeInto(0, L"8");
+    typeInto(2, L"1");
+    EXPECT_TRUE(pumpUntil([&] { return cellText(0) == L"5" && cellText(2) == L"4"; }));
+
+    click(control(0x6002));
+    ASSERT_NE(nullptr, control(0x6001));
+    EXPECT_EQ(nullptr, control(0x6002));
+    EXPECT_EQ(L"解を表示", textOf(control(0x6001)));
+    for (int k = 0; k < 81; ++k) {
+        std::wstring expected = givens[k] != 0 ? std::to_wstring(givens[k]) : L"";
+        EXPECT_EQ(expected, cellText(k)) << "cell " << k;
+    }
+    EXPECT_TRUE(pumpTicks(2));
+    EXPECT_EQ(L"1", countText()) << "hiding changes no given";
+}
+
+TEST_F(AnalysisTest, SizeChangeWhileSolutionShownBringsBackShowButton) {
+    typeGrid(digitsOf(UNIQUE_9));
+    ASSERT_TRUE(waitForNewResult(L"1"));
+    click(control(0x6001));
+    ASSERT_NE(nullptr, control(0x6002));
+    click(GetDlgItem(leftPane, 0x3002));
+    ASSERT_TRUE(waitForGrid(16));
+    EXPECT_TRUE(pumpUntil([&] { return control(0x6001) != nullptr; }));
+    EXPECT_EQ(nullptr, control(0x6002));
+    EXPECT_EQ(L"", cellText(0));
+    typeInto(0, L"16");
+    EXPECT_TRUE(pumpUntil([&] { return cellColour(0) == LIGHT_BLUE; })) << "the new grid is edited, not held";
+    EXPECT_EQ(L"16", cellText(0));
+}
+
+TEST_F(AnalysisTest, PuzzleWithoutSolutionEndsAtZeroWithLastCellRed) {
+    std::vector<int> grid = noSolutionGrid(9);
+    int last = 9 + 8;
+    grid[static_cast<size_t>(last)] = 0;
+    typeGrid(grid);
+    ASSERT_TRUE(waitForNewResult(L"1000以上"));
+    typeInto(last, L"9");
+    ASSERT_TRUE(waitForNewResult(L"0"));
+    EXPECT_TRUE(pumpUntil([&] { return cellColour(last) == RED; }));
+    EXPECT_EQ(LIGHT_BLUE, cellColour(0));
+
+    typeInto(40, L"4");
+    EXPECT_TRUE(pumpUntil([&] { return cellText(40).empty(); })) << "refused while the mark stands";
+    typeInto(last, L"");
+    EXPECT_TRUE(waitForNewResult(L"1000以上")) << "emptying the marked cell restarts the analysis";
+}
+
+TEST_F(AnalysisTest, TypingDuringAnalysisCancelsAndRestarts) {
+    startLongAnalysis();
+    size_t from = countHistory.size();
+    typeGrid(noSolutionGrid(25));
+    ASSERT_TRUE(waitForCount(L"0"));
+    EXPECT_TRUE(countShowed(from, L"解析中", L"解析中断")) << "the running analysis was cancelled";
+    EXPECT_TRUE(countShowed(from, L"解析中断", L"0"));
+    // The last cell entered is the one below the end of row 0.
+    EXPECT_TRUE(pumpUntil([&] { return cellColour(25 + 24) == RED; })) << "result of the new givens";
+}
+
+TEST_F(AnalysisTest, SizeChangeDuringAnalysisStopsThenBuildsNewGrid) {
+    startLongAnalysis();
+    click(GetDlgItem(leftPane, 0x3002));
+    EXPECT_EQ(L"解析処理停止中", countText());
+    EXPECT_NE(nullptr, cell(624)) << "the old grid stays until the worker has ended";
+    size_t from = countHistory.size();
+    ASSERT_TRUE(waitForGrid(16));
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(leftPane, 0x3002));
+    // The new empty grid is analysed at once.
+    EXPECT_TRUE(pumpUntil([&] { return countShowed(from, L"解析中"); }));
+}
+
+TEST_F(AnalysisTest, ThreadCountIsClampedAtNextStart) {
+    ASSERT_TRUE(waitForCount(L"1000以上"));
+    bool filled = false;
+    // Each accepted change of the givens starts the next analysis.
+    auto changeGivens = [&] {
+        filled = !filled;
+        typeInto(0, filled ? L"1" : L"");
+    };
+    for (const wchar_t* typed : {L"0", L"abc", L""}) {
+        SetWindowTextW(control(0x5002), typed);
+        ASSERT_TRUE(pumpTicks(2));
+        EXPECT_EQ(typed, textOf(control(0x5002))) << "read only when an analysis starts";
+        changeGivens();
+        ASSERT_TRUE(waitForNewResult(L"1000以上"));
+        EXPECT_EQ(L"1", textOf(control(0x5002))) << "typed \"" << typed << "\"";
+    }
+    // 128 threads make a slow analysis here; the next change cancels it.
+    SetWindowTextW(control(0x5002), L"500");
+    changeGivens();
+    EXPECT_TRUE(pumpUntil([&] { return textOf(control(0x5002)) == L"128"; }));
+    SetWindowTextW(control(0x5002), L"4");
+    changeGivens();
+    ASSERT_TRUE(waitForNewResult(L"1000以上", 60000));
+    EXPECT_EQ(L"4", textOf(control(0x5002)));
+}
+
+} // namespace
+} // namespace numpl::test

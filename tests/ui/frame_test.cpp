@@ -1,0 +1,257 @@
+// The frame: its window, menu, pane layout with the splitter rules, and the
+// two ways to end the program (run as a separate numpl.exe process).
+#include <windows.h>
+
+#include <string>
+
+#include "ui_driver.h"
+
+namespace numpl::test {
+namespace {
+
+class FrameTest : public UiTest {};
+
+int clientWidth(HWND window) {
+    RECT rect;
+    GetClientRect(window, &rect);
+    return rect.right - rect.left;
+}
+
+int clientHeight(HWND window) {
+    RECT rect;
+    GetClientRect(window, &rect);
+    return rect.bottom - rect.top;
+}
+
+// Gives the frame a client area `width` wide; the pane layout follows from
+// the frame's WM_SIZE.
+void setClientWidth(HWND frame, int width) {
+    RECT rect = {0, 0, width, clientHeight(frame)};
+    AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, TRUE);
+    SetWindowPos(frame, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// What a drag of the splitter does: the left pane gets a new outer width.
+void dragSplitterTo(HWND leftPane, int width) {
+    RECT rect = rectInParent(leftPane);
+    MoveWindow(leftPane, rect.left, rect.top, width, rect.bottom - rect.top, TRUE);
+}
+
+void expectRect(HWND window, int x, int y, int width, int height, const char* what) {
+    RECT rect = rectInParent(window);
+    EXPECT_EQ(x, rect.left) << what;
+    EXPECT_EQ(y, rect.top) << what;
+    EXPECT_EQ(width, rect.right - rect.left) << what;
+    EXPECT_EQ(height, rect.bottom - rect.top) << what;
+}
+
+// The left pane's border hangs outside the client area except at its right
+// edge, and the right pane fills the rest.
+void expectPanes(HWND frame, HWND leftPane, HWND rightPane, int leftWidth) {
+    int fx = GetSystemMetrics(SM_CXFRAME);
+    int fy = GetSystemMetrics(SM_CYFRAME);
+    int cw = clientWidth(frame);
+    int ch = clientHeight(frame);
+    expectRect(leftPane, -fx, -fy, leftWidth, ch + 2 * fy, "left pane");
+    expectRect(rightPane, leftWidth - fx, 0, cw - leftWidth + fx, ch, "right pane");
+}
+
+TEST_F(FrameTest, OpensCentredWithTitleMenuAndFocus) {
+    EXPECT_EQ(L"ナンプレ", textOf(frame));
+    wchar_t className[64];
+    GetClassNameW(frame, className, 64);
+    EXPECT_STREQ(L"ナンプレ", className);
+    EXPECT_EQ(1024, clientWidth(frame));
+    EXPECT_LT(clientHeight(frame), 768) << "the menu bar comes out of the 768";
+
+    RECT outer;
+    GetWindowRect(frame, &outer);
+    EXPECT_EQ((GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2, outer.left);
+
+    HMENU menu = GetMenu(frame);
+    ASSERT_NE(nullptr, menu);
+    wchar_t text[64];
+    GetMenuStringW(menu, 0, text, 64, MF_BYPOSITION);
+    EXPECT_STREQ(L"ファイル", text);
+    HMENU file = GetSubMenu(menu, 0);
+    ASSERT_NE(nullptr, file);
+    EXPECT_EQ(40001u, GetMenuItemID(file, 0));
+    GetMenuStringW(file, 0, text, 64, MF_BYPOSITION);
+    EXPECT_STREQ(L"終了", text);
+
+    // Keys go nowhere until the user clicks a cell.
+    EXPECT_EQ(frame, GetFocus());
+}
+
+TEST_F(FrameTest, LaysOutPanesAndControlsAtWidth1024) {
+    expectPanes(frame, leftPane, rightPane, 700);
+    RECT right = rectInParent(rightPane);
+    EXPECT_EQ(clientWidth(frame), right.right) << "the right pane reaches the right edge";
+
+    expectRect(GetDlgItem(leftPane, 0x3001), 10, 5, 70, 30, "9x9");
+    expectRect(GetDlgItem(leftPane, 0x3002), 80, 5, 70, 30, "16x16");
+    expectRect(GetDlgItem(leftPane, 0x3003), 150, 5, 70, 30, "25x25");
+    expectRect(control(0x5002), 85, 0, 40, 25, "thread count");
+    expectRect(control(0x5001), 70, 30, 200, 25, "solution count");
+    expectRect(control(0x6001), 0, 60, 100, 25, "show button");
+    expectRect(control(0x7001), 0, 120, 300, 600, "difficulty");
+
+    // 25-pixel pitch, 2 more pixels between boxes; the last cell ends at
+    // x 234, y 279.
+    expectRect(cell(0), 5, 50, 25, 25, "cell 0");
+    expectRect(cell(3), 5 + 75 + 2, 50, 25, 25, "cell 3");
+    expectRect(cell(80), 209, 254, 25, 25, "cell 80");
+}
+
+TEST_F(FrameTest, NarrowFrameGivesLeftPaneSeventyPercent) {
+    setClientWidth(frame, 900);
+    ASSERT_EQ(900, clientWidth(frame));
+    expectPanes(frame, leftPane, rightPane, 630);
+
+    setClientWidth(frame, 1024);
+    ASSERT_EQ(1024, clientWidth(frame));
+    // The pane keeps its 630 until the rules force more: back to 700.
+    expectPanes(frame, leftPane, rightPane, 700);
+}
+
+TEST_F(FrameTest, SplitterSnapsToItsLimits) {
+    int fx = GetSystemMetrics(SM_CXFRAME);
+    dragSplitterTo(leftPane, 600);
+    expectPanes(frame, leftPane, rightPane, 700);
+
+    dragSplitterTo(leftPane, 720);
+    expectPanes(frame, leftPane, rightPane, 720);
+
+    dragSplitterTo(leftPane, 950);
+    expectPanes(frame, leftPane, rightPane, 1024 - 300 + fx);
+    EXPECT_EQ(300, rectInParent(rightPane).right - rectInParent(rightPane).left);
+}
+
+TEST_F(FrameTest, NewGridStartsWithNarrowestLeftPane) {
+    dragSplitterTo(leftPane, 720);
+    expectPanes(frame, leftPane, rightPane, 720);
+    click(GetDlgItem(leftPane, 0x3002));
+    ASSERT_TRUE(waitForGrid(16));
+    expectPanes(frame, leftPane, rightPane, 700);
+    // 16x16: the last cell ends at x 411, y 456.
+    expectRect(cell(255), 386, 431, 25, 25, "cell 255");
+}
+
+// ---- Ending the program, in a process of its own ----
+
+std::wstring numplPath() {
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    return folder.substr(0, folder.find_last_of(L"\\/") + 1) + L"numpl.exe";
+}
+
+struct FrameSearch {
+    DWORD processId;
+    HWND frame;
+};
+
+BOOL CALLBACK matchFrame(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<FrameSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t className[64] = L"";
+    GetClassNameW(window, className, 64);
+    if (owner != search->processId || std::wstring(className) != L"ナンプレ") return TRUE;
+    search->frame = window;
+    return FALSE;
+}
+
+// This test process has no windows of its own to serve, so plain polling
+// with a limit is enough here.
+HWND waitForFrameOf(DWORD processId) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 30000; Sleep(50)) {
+        FrameSearch search = {processId, nullptr};
+        EnumWindows(matchFrame, reinterpret_cast<LPARAM>(&search));
+        if (search.frame != nullptr && FindWindowExW(search.frame, nullptr, L"RightWindow", nullptr) != nullptr)
+            return search.frame;
+    }
+    return nullptr;
+}
+
+std::wstring remoteCount(HWND frame) {
+    HWND right = FindWindowExW(frame, nullptr, L"RightWindow", nullptr);
+    wchar_t text[256] = L"";
+    SendMessageTimeoutW(GetDlgItem(right, 0x5001), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+    return text;
+}
+
+bool endsWith(const std::wstring& text, const std::wstring& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// Waits for the count field to read `text`, or only to end with it when
+// `whole` is false.
+bool waitForRemoteCount(HWND frame, const std::wstring& text, bool whole = true) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 30000; Sleep(50)) {
+        std::wstring count = remoteCount(frame);
+        if (whole ? count == text : endsWith(count, text)) return true;
+    }
+    return false;
+}
+
+class NumplProcess {
+public:
+    NumplProcess() {
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        std::wstring path = numplPath();
+        started_ = CreateProcessW(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                  &info_) != 0;
+    }
+    ~NumplProcess() {
+        if (!started_) return;
+        if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
+        CloseHandle(info_.hThread);
+        CloseHandle(info_.hProcess);
+    }
+    bool started() const { return started_; }
+    DWORD id() const { return info_.dwProcessId; }
+    // The exit code, or STILL_ACTIVE when the process has not ended within 30 s.
+    DWORD exitCode() const {
+        WaitForSingleObject(info_.hProcess, 30000);
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(info_.hProcess, &code);
+        return code;
+    }
+
+private:
+    PROCESS_INFORMATION info_ = {};
+    bool started_ = false;
+};
+
+TEST(FrameExit, MenuItemEndsProgramWithCodeZero) {
+    NumplProcess numpl;
+    ASSERT_TRUE(numpl.started()) << "numpl.exe expected beside the test program";
+    HWND frame = waitForFrameOf(numpl.id());
+    ASSERT_NE(nullptr, frame);
+    ASSERT_TRUE(waitForRemoteCount(frame, L"1000以上"));
+    // The item's id, as OpensCentredWithTitleMenuAndFocus reads it from the menu.
+    PostMessageW(frame, WM_COMMAND, 40001, 0);
+    EXPECT_EQ(0u, numpl.exitCode());
+}
+
+// Closed in the middle of a long 25x25 analysis: the worker must be stopped
+// before the program lets go of its data, and the program must still end.
+TEST(FrameExit, CloseBoxEndsProgramWithCodeZeroDuringAnalysis) {
+    NumplProcess numpl;
+    ASSERT_TRUE(numpl.started()) << "numpl.exe expected beside the test program";
+    HWND frame = waitForFrameOf(numpl.id());
+    ASSERT_NE(nullptr, frame);
+    ASSERT_TRUE(waitForRemoteCount(frame, L"1000以上"));
+    HWND left = FindWindowExW(frame, nullptr, L"LeftWindow", nullptr);
+    SendMessageW(GetDlgItem(left, 0x3003), BM_CLICK, 0, 0);
+    ASSERT_TRUE(waitForRemoteCount(frame, L" 解析中", false)) << "no progress shown";
+    PostMessageW(frame, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(0u, numpl.exitCode());
+}
+
+} // namespace
+} // namespace numpl::test

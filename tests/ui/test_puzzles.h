@@ -1,0 +1,51 @@
+// Small fixed grids for the UI tests, checked by hand beforehand: the 9x9
+// puzzle has exactly one solution, SOLUTION_9, which is a valid grid that
+// agrees with every given.
+#ifndef NUMPL_TESTS_UI_TEST_PUZZLES_H
+#define NUMPL_TESTS_UI_TEST_PUZZLES_H
+
+#include <vector>
+
+namespace numpl::test {
+
+inline std::vector<int> digitsOf(const char* rows) {
+    std::vector<int> cells;
+    for (const char* p = rows; *p != '\0'; ++p) cells.push_back(*p == '.' ? 0 : *p - '0');
+    return cells;
+}
+
+inline const char UNIQUE_9[] =
+    "53..7...."
+    "6..195..."
+    ".98....6."
+    "8...6...3"
+    "4..8.3..1"
+    "7...2...6"
+    ".6....28."
+    "...419..5"
+    "....8..79";
+
+inline const char SOLUTION_9[] =
+    "534678912"
+    "672195348"
+    "198342567"
+    "859761423"
+    "426853791"
+    "713924856"
+    "961537284"
+    "287419635"
+    "345286179";
+
+// No repeated digit, yet no solution: row 0 needs N in its last cell, and
+// the last column already has N in row 1 (a different row, and a box of
+// its own digits). Cells of an N x N grid.
+inline std::vector<int> noSolutionGrid(int side) {
+    std::vector<int> cells(static_cast<size_t>(side * side), 0);
+    for (int c = 0; c < side - 1; ++c) cells[static_cast<size_t>(c)] = c + 1;
+    cells[static_cast<size_t>(side + side - 1)] = side;
+    return cells;
+}
+
+} // namespace numpl::test
+
+#endif
