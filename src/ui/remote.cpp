@@ -1,6 +1,8 @@
 // numpl_remote: drives a running numpl.exe from outside, for the run and
 // screenshot scripts. Arguments are a list of commands, run in order:
 //   wait TEXT [SECONDS]   until the count field reads TEXT (default 120 s)
+//   settle [SECONDS]      until the count field reads a final count: a
+//                         number, or one followed by "以上"
 //   size 9|16|25          empty the count field, click a size button and
 //                         wait for the new grid
 //   fill V,V,...          type into cells 0, 1, ... (an empty entry skips a cell)
@@ -62,13 +64,19 @@ bool setText(HWND window, const wchar_t* text) {
     return window != nullptr && SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
 }
 
+bool isFinalCount(const std::wstring& text) {
+    size_t digits = text.find_first_not_of(L"0123456789");
+    return digits != 0 && (digits == std::wstring::npos || text.substr(digits) == L"以上");
+}
+
+// An empty `wanted` waits for any final count.
 bool waitForCount(HWND frame, const std::wstring& wanted, DWORD timeoutMs) {
     DWORD start = GetTickCount();
     std::wstring last;
     for (;;) {
         HWND count = findControl(frame, COUNT_BOX_ID);
         if (count != nullptr) last = textOf(count);
-        if (last == wanted) return true;
+        if (wanted.empty() ? isFinalCount(last) : last == wanted) return true;
         if (GetTickCount() - start > timeoutMs) {
             std::fwprintf(stderr, L"numpl_remote: count field still reads \"%ls\"\n", last.c_str());
             return false;
@@ -132,6 +140,11 @@ bool runCommand(HWND frame, const std::vector<std::wstring>& args, size_t& i) {
         DWORD seconds = 120;
         if (i < args.size() && iswdigit(args[i][0])) seconds = static_cast<DWORD>(_wtoi(next()));
         return wanted != nullptr && waitForCount(frame, wanted, seconds * 1000);
+    }
+    if (command == L"settle") {
+        DWORD seconds = 120;
+        if (i < args.size() && iswdigit(args[i][0])) seconds = static_cast<DWORD>(_wtoi(next()));
+        return waitForCount(frame, L"", seconds * 1000);
     }
     if (command == L"size") {
         const wchar_t* side = next();
