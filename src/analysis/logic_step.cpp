@@ -1,0 +1,103 @@
+// The logic step: stages of increasing cost, each followed by the singles it
+// enables, until the board is solved, contradicts or needs a branch. The
+// counters it credits are the difficulty figures of the analysis.
+#include "analysis/logic_step.h"
+
+#include "analysis/assumption.h"
+#include "model/placement.h"
+#include "model/singles.h"
+#include "techniques/locked_candidates.h"
+#include "techniques/pairs_triples.h"
+
+namespace numpl {
+
+namespace {
+
+struct BranchChoice {
+    int32_t column; // lowest candidate of the most constrained constraint seen
+    int32_t row;
+    int32_t digit;
+};
+
+// Places singles, crediting each to *counter, until none is left. Every
+// placement restarts at the cell finder with a fresh best, so the choice left
+// behind names the most constrained constraint of the final board; a strict
+// comparison lets the earlier finder win a tie between heaps.
+int32_t runSinglesPass(Board* board, int32_t* counter, BranchChoice* choice) {
+    int32_t side = board->context->boxOrder * board->context->boxOrder;
+    int32_t best = side + 1;
+    int32_t finder = 0;
+    while (finder < 4) {
+        int32_t column;
+        int32_t row;
+        int32_t digit;
+        int32_t result = singlesFinders[finder](board, &column, &row, &digit);
+        if (result == STATUS_CONTRADICTION) return STATUS_CONTRADICTION;
+        if (result == STATUS_SINGLE) {
+            placeDigit(board, column, row, digit);
+            ++*counter;
+            --board->remaining;
+            *choice = BranchChoice{column, row, digit};
+            best = side + 1;
+            finder = 0;
+            continue;
+        }
+        if (result < best) {
+            best = result;
+            *choice = BranchChoice{column, row, digit};
+        }
+        ++finder;
+    }
+    return best == side + 1 ? STATUS_CONTRADICTION : STATUS_PROGRESS;
+}
+
+// All three techniques run even after one made progress, so that one singles
+// pass follows the whole round.
+bool runFamilyA(Board* board) {
+    int32_t first = board->context->primaryTechniques != 0 ? 0 : 3;
+    bool progress = false;
+    for (int32_t slot = first; slot < first + 3; ++slot) {
+        if (techniqueFamilyA[slot](board) == STATUS_PROGRESS) progress = true;
+    }
+    return progress;
+}
+
+// STATUS_CONTRADICTION as soon as a technique finds one, else STATUS_PROGRESS
+// or STATUS_NO_CHANGE for the round of six.
+int32_t runFamilyC(Board* board) {
+    int32_t outcome = STATUS_NO_CHANGE;
+    for (Technique technique : techniqueFamilyC) {
+        int32_t result = technique(board);
+        if (result == STATUS_CONTRADICTION) return STATUS_CONTRADICTION;
+        if (result == STATUS_PROGRESS) outcome = STATUS_PROGRESS;
+    }
+    return outcome;
+}
+
+} // namespace
+
+int32_t logicStep(Board* board, int32_t* column, int32_t* row, int32_t* digit) {
+    SolveContext* context = board->context;
+    BranchChoice choice = {0, 0, 0};
+    int32_t status = runSinglesPass(board, &context->singleCount, &choice);
+    while (status == STATUS_PROGRESS && runFamilyA(board)) {
+        status = runSinglesPass(board, &context->basicCount, &choice);
+    }
+    while (status == STATUS_PROGRESS) {
+        int32_t result = runFamilyC(board);
+        // The technique stopped mid-unit; the board is abandoned as it stands.
+        if (result == STATUS_CONTRADICTION) return STATUS_CONTRADICTION;
+        if (result != STATUS_PROGRESS) break;
+        status = runSinglesPass(board, &context->pairTripleCount, &choice);
+    }
+    while (status == STATUS_PROGRESS && assumptionMethod(board) == STATUS_PROGRESS) {
+        status = runSinglesPass(board, &context->assumptionCount, &choice);
+    }
+    if (board->remaining == 0) return STATUS_SOLVED;
+    *column = choice.column;
+    *row = choice.row;
+    *digit = choice.digit;
+    return status;
+}
+
+} // namespace numpl

@@ -1,0 +1,235 @@
+// Tests of the assumption method: which candidates it tries within its
+// budget, which it eliminates, that the parallel variant does not depend on
+// the thread count, and that the scratch state follows the box order.
+#include "analysis/assumption.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "analysis_fixtures.h"
+#include "model/singles.h"
+
+namespace numpl {
+namespace {
+
+using testing::boardDifference;
+using testing::boardFromPuzzle;
+using testing::cloneBoard;
+using testing::hasCandidate;
+using testing::patternGrid;
+using testing::puzzleFromCells;
+using testing::readKnownCounts;
+using testing::releaseBoard;
+
+// The pattern grid of box order n with three cells emptied: (0,0) holding 1,
+// (1,0) holding 2, and (0,n) holding 2 (row n starts with 2, outside box 0).
+// (0,0) is left with {1, 2}; the other two with {2} only. Placing 2 at (0,0)
+// empties (1,0), so that candidate is impossible; every other one completes
+// the grid.
+Board* createTrialBoard(int32_t n, int32_t threadCount) {
+    int32_t side = n * n;
+    std::vector<int32_t> cells = patternGrid(n);
+    cells[0] = 0;
+    cells[1] = 0;
+    cells[n * side] = 0;
+    Puzzle* puzzle = puzzleFromCells(n, cells);
+    Board* board = boardFromPuzzle(puzzle, threadCount);
+    destroyPuzzle(puzzle);
+    return board;
+}
+
+TEST(AssumptionMethod, ChangesNothingWhenNoConstraintHasThreeOrFewerCandidates) {
+    // An empty grid, and one with a single given: every open constraint keeps
+    // at least six options.
+    std::vector<int32_t> oneGiven(81, 0);
+    oneGiven[0] = 5;
+    for (const std::vector<int32_t>& cells : {std::vector<int32_t>(81, 0), oneGiven}) {
+        for (int32_t threads : {1, 2}) {
+            Puzzle* puzzle = puzzleFromCells(3, cells);
+            Board* board = boardFromPuzzle(puzzle, threads);
+            Board* before = cloneBoard(board, threads);
+            EXPECT_EQ(STATUS_NO_CHANGE, assumptionMethod(board)) << "threads " << threads;
+            EXPECT_EQ(0, assumptionScratch()->trialCount);
+            EXPECT_EQ("", boardDifference(before, board));
+            releaseBoard(before);
+            releaseBoard(board);
+            destroyPuzzle(puzzle);
+        }
+    }
+}
+
+TEST(AssumptionMethod, EveryLookAtAHeapTopCostsBudget) {
+    // Every cell of an open 9x9 board keeps the three digits of its stack
+    // (3s+1..3s+3 in stack s), so each row-digit constraint has three places.
+    // The cell heap yields 81 entries and one look at the emptied heap: 82
+    // looks. The 38 left take 38 row-digit constraints: 119 trials in all.
+    Board* board = testing::createBoardWithContext(3, 1);
+    board->remaining = 81;
+    for (int32_t r = 0; r < 9; ++r) {
+        for (int32_t c = 0; c < 9; ++c) {
+            for (int32_t d = 1; d <= 9; ++d) {
+                if ((d - 1) / 3 != c / 3) eliminateCandidate(board, c, r, d);
+            }
+        }
+    }
+    assumptionMethod(board);
+    EXPECT_EQ(119, assumptionScratch()->trialCount);
+    releaseBoard(board);
+}
+
+class AssumptionTrials : public ::testing::TestWithParam<int32_t> {};
+
+// Budget of 120 looks: the cell heap costs N*N+1 looks (3 open cells, the
+// satisfied rest, one look at the empty heap). For N = 4 that leaves room for
+// the three open constraints of every other family (4 x 3 entries); for N = 9
+// the row-digit heap gets 38 looks (3 entries) and the others none; for N = 16
+// and 25 the budget runs out inside the cell heap, whose three entries try
+// only 2 at (1,0) and (0,n) and 1 at (0,0). Only the row-digit, column-digit
+// and box-digit constraints of digit 2 offer the impossible 2 at (0,0).
+TEST_P(AssumptionTrials, EliminatesExactlyTheCandidatesWhoseTrialContradicts) {
+    int32_t n = GetParam();
+    int32_t expectedTrials = n == 2 ? 12 : n == 3 ? 6 : 3;
+    bool reachesImpossible = n <= 3;
+    for (int32_t threads : {1, 2, 4}) {
+        Board* board = createTrialBoard(n, threads);
+        ASSERT_NE(nullptr, board);
+        Board* expected = cloneBoard(board, threads);
+        if (reachesImpossible) eliminateCandidate(expected, 0, 0, 2);
+
+        int32_t result = assumptionMethod(board);
+        EXPECT_EQ(reachesImpossible ? STATUS_PROGRESS : STATUS_NO_CHANGE, result) << "threads " << threads;
+        EXPECT_EQ(expectedTrials, assumptionScratch()->trialCount) << "threads " << threads;
+        // Identical to one elimination of (0,0,2) through all four families;
+        // the candidates whose trial solved the copy are all still there.
+        EXPECT_EQ("", boardDifference(expected, board)) << "threads " << threads;
+        EXPECT_TRUE(hasCandidate(board, 0, 0, 1));
+        EXPECT_TRUE(hasCandidate(board, 1, 0, 2));
+        EXPECT_TRUE(hasCandidate(board, 0, n, 2));
+        EXPECT_EQ(3, board->remaining);
+        releaseBoard(expected);
+        releaseBoard(board);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BoxOrders, AssumptionTrials, ::testing::Values(2, 3, 4, 5));
+
+TEST(AssumptionScratch, FollowsTheBoxOrderAndIsReusedWithinIt) {
+    auto expectScratchFor = [](int32_t n) {
+        const AssumptionScratch* scratch = assumptionScratch();
+        ASSERT_NE(nullptr, scratch);
+        EXPECT_EQ(n, scratch->scratchContext->boxOrder);
+        EXPECT_EQ(n * n * n * n, scratch->scratchHeap->capacity);
+        for (int32_t t = 0; t < SCRATCH_BOARD_COUNT; ++t) {
+            const Board* b = scratch->scratchBoards[t];
+            ASSERT_NE(nullptr, b) << "scratch board " << t;
+            EXPECT_EQ(n * n * n * n, b->cellHeap->capacity) << "scratch board " << t;
+            EXPECT_EQ(n * n * n * n, b->boxDigitHeap->capacity) << "scratch board " << t;
+        }
+    };
+    for (int32_t n : {4, 3}) {
+        Board* board = createTrialBoard(n, 2);
+        assumptionMethod(board);
+        expectScratchFor(n);
+        std::vector<const void*> built;
+        for (const Board* b : assumptionScratch()->scratchBoards) built.push_back(b);
+        built.push_back(assumptionScratch()->scratchHeap);
+        built.push_back(assumptionScratch()->scratchContext);
+
+        // Same box order again: nothing is rebuilt, so nothing is allocated.
+        Board* again = createTrialBoard(n, 8);
+        assumptionMethod(again);
+        std::vector<const void*> reused;
+        for (const Board* b : assumptionScratch()->scratchBoards) reused.push_back(b);
+        reused.push_back(assumptionScratch()->scratchHeap);
+        reused.push_back(assumptionScratch()->scratchContext);
+        EXPECT_EQ(built, reused);
+        releaseBoard(again);
+        releaseBoard(board);
+    }
+    // After the switch from 16x16 back to 9x9 the trials run on boards of
+    // the new size and still find the impossible candidate.
+    Board* board = createTrialBoard(3, 8);
+    EXPECT_EQ(STATUS_PROGRESS, assumptionMethod(board));
+    EXPECT_FALSE(hasCandidate(board, 0, 0, 2));
+    releaseBoard(board);
+}
+
+// Boards as the search meets them: a puzzle's givens, then repeatedly singles
+// propagation and one random candidate placed, each stalled state kept.
+std::vector<Board*> collectMidSearchBoards(const char* dataFile, size_t step, uint32_t seed) {
+    std::mt19937 random(seed);
+    std::vector<Board*> boards;
+    std::vector<testing::KnownCount> lines = readKnownCounts(dataFile);
+    for (size_t i = 0; i < lines.size(); i += step) {
+        Puzzle* puzzle = testing::puzzleFromText(lines[i].grid);
+        Board* board = boardFromPuzzle(puzzle, 1);
+        destroyPuzzle(puzzle);
+        if (board == nullptr) continue;
+        int32_t side = board->context->boxOrder * board->context->boxOrder;
+        while (propagateSingles(board) == STATUS_STALLED) {
+            boards.push_back(cloneBoard(board, 1));
+            std::vector<int32_t> open;
+            for (int32_t cell = 0; cell < side * side; ++cell) {
+                if (board->values[cell] == 0) open.push_back(cell);
+            }
+            int32_t cell = open[random() % open.size()];
+            std::vector<int32_t> digits;
+            for (int32_t d = 1; d <= side; ++d) {
+                if (hasCandidate(board, cell % side, cell / side, d)) digits.push_back(d);
+            }
+            placeDigit(board, cell % side, cell / side, digits[random() % digits.size()]);
+            --board->remaining;
+        }
+        releaseBoard(board);
+    }
+    return boards;
+}
+
+// Two to eight threads give the same board; one thread, where each trial sees
+// the eliminations before it, never keeps a candidate that they remove (a
+// board with fewer candidates reaches every contradiction the larger one
+// does) and now and then removes more.
+TEST(AssumptionMethod, ParallelResultIsIndependentOfThreadCount) {
+    const uint32_t seed = 20240611;
+    std::vector<Board*> boards = collectMidSearchBoards("known-counts-9x9.txt", 1, seed);
+    std::vector<Board*> larger = collectMidSearchBoards("known-counts-16x16.txt", 3, seed);
+    boards.insert(boards.end(), larger.begin(), larger.end());
+    ASSERT_GT(boards.size(), 100u);
+    int32_t progressBoards = 0;
+    int32_t sequentialMore = 0;
+    for (size_t i = 0; i < boards.size(); ++i) {
+        Board* two = cloneBoard(boards[i], 2);
+        int32_t result = assumptionMethod(two);
+        for (int32_t threads : {4, 8}) {
+            Board* other = cloneBoard(boards[i], threads);
+            EXPECT_EQ(result, assumptionMethod(other)) << "board " << i << " threads " << threads << " seed " << seed;
+            EXPECT_EQ("", boardDifference(two, other)) << "board " << i << " threads " << threads << " seed " << seed;
+            releaseBoard(other);
+        }
+        Board* one = cloneBoard(boards[i], 1);
+        int32_t sequential = assumptionMethod(one);
+        if (result == STATUS_PROGRESS) {
+            ++progressBoards;
+            EXPECT_EQ(STATUS_PROGRESS, sequential) << "board " << i << " seed " << seed;
+        }
+        int32_t side = one->context->boxOrder * one->context->boxOrder;
+        for (int32_t cell = 0; cell < side * side; ++cell) {
+            int32_t mask = (1 << side) - 1;
+            int32_t kept = one->cellKeys[cell] & mask;
+            int32_t parallelKept = two->cellKeys[cell] & mask;
+            EXPECT_EQ(0, kept & ~parallelKept) << "board " << i << " cell " << cell << " seed " << seed;
+            if (kept != parallelKept) ++sequentialMore;
+        }
+        releaseBoard(one);
+        releaseBoard(two);
+        releaseBoard(boards[i]);
+    }
+    EXPECT_GT(progressBoards, 20) << "too few boards on which a trial contradicts; seed " << seed;
+    EXPECT_GT(sequentialMore, 0) << "seed " << seed;
+}
+
+} // namespace
+} // namespace numpl

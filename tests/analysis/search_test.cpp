@@ -1,0 +1,297 @@
+// Tests of whole analyses: solution counts against known answers and against
+// an independent brute-force counter, the first solution and the counters of
+// that moment, loading failures, cancellation, and thread-count invariance.
+#include "analysis/search.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "analysis/logic_step.h"
+#include "analysis_fixtures.h"
+
+namespace numpl {
+namespace {
+
+using testing::BruteCounter;
+using testing::isSolutionOf;
+using testing::patternGrid;
+using testing::puzzleFromCells;
+using testing::puzzleFromText;
+using testing::readKnownCounts;
+
+struct Counters {
+    int32_t single, basic, pairTriple, assumption, branch;
+    bool operator==(const Counters&) const = default;
+};
+
+Counters countersOf(const Puzzle* puzzle) {
+    return {puzzle->singleCount.load(), puzzle->basicCount.load(), puzzle->pairTripleCount.load(),
+            puzzle->assumptionCount.load(), puzzle->branchCount.load()};
+}
+
+std::ostream& operator<<(std::ostream& out, const Counters& c) {
+    return out << "{" << c.single << ", " << c.basic << ", " << c.pairTriple << ", " << c.assumption << ", "
+               << c.branch << "}";
+}
+
+// Marks both grids and the counters, so a test can tell what the analysis wrote.
+void markUnwritten(Puzzle* puzzle) {
+    int32_t side = puzzle->boxOrder * puzzle->boxOrder;
+    for (int32_t r = 0; r < side; ++r) {
+        for (int32_t c = 0; c < side; ++c) puzzle->solution[r][c] = 99;
+    }
+    for (std::atomic<int32_t>* counter : {&puzzle->singleCount, &puzzle->basicCount, &puzzle->pairTripleCount,
+                                          &puzzle->assumptionCount, &puzzle->branchCount}) {
+        counter->store(-5);
+    }
+}
+
+bool solutionUnwritten(const Puzzle* puzzle) {
+    int32_t side = puzzle->boxOrder * puzzle->boxOrder;
+    for (int32_t r = 0; r < side; ++r) {
+        for (int32_t c = 0; c < side; ++c) {
+            if (puzzle->solution[r][c] != 99) return false;
+        }
+    }
+    return true;
+}
+
+TEST(AnalysePuzzleLimits, EmptyGridsCountAllGridsUpToTheLimit) {
+    // There are 288 valid 4x4 grids, so the empty 4x4 grid stops below the limit.
+    Puzzle* small = puzzleFromCells(2, std::vector<int32_t>(16, 0));
+    EXPECT_EQ(288, analysePuzzle(small));
+    EXPECT_EQ(288, small->solutionCount.load());
+    EXPECT_TRUE(isSolutionOf(small, small->solution));
+    destroyPuzzle(small);
+
+    Puzzle* puzzle = puzzleFromCells(3, std::vector<int32_t>(81, 0));
+    EXPECT_EQ(1000, analysePuzzle(puzzle));
+    EXPECT_EQ(1000, puzzle->solutionCount.load());
+    EXPECT_TRUE(isSolutionOf(puzzle, puzzle->solution));
+    destroyPuzzle(puzzle);
+}
+
+TEST(AnalysePuzzleLimits, FullGridIsItsOwnOnlySolutionWithoutWork) {
+    for (int32_t n = 2; n <= 5; ++n) {
+        std::vector<int32_t> cells = patternGrid(n);
+        Puzzle* puzzle = puzzleFromCells(n, cells);
+        markUnwritten(puzzle);
+        EXPECT_EQ(1, analysePuzzle(puzzle)) << "box order " << n;
+        EXPECT_EQ(1, puzzle->solutionCount.load());
+        EXPECT_EQ((Counters{0, 0, 0, 0, 0}), countersOf(puzzle)) << "box order " << n;
+        for (int32_t i = 0; i < n * n * n * n; ++i) {
+            ASSERT_EQ(cells[i], puzzle->solution[0][i]) << "box order " << n << " cell " << i;
+        }
+        destroyPuzzle(puzzle);
+    }
+}
+
+// Rows 0 and 1 of the pattern grid hold 1 4 7 and 4 7 1 at columns 0, 3 and
+// 6; emptying these six cells leaves {1,4}, {4,7}, {1,7} in each row, and the
+// two rows can trade their three digits: exactly two solutions. No stage can
+// deduce anything (every trial completes a grid), so the first logic step
+// branches on some cell (c, r) with digit v, and the branch that places v is
+// searched first: the stored solution is the one with v at (c, r). There the
+// five other cells follow as singles, after one branch.
+TEST(AnalysePuzzleFirstSolution, IsTheOneReachedThroughThePlacementBranch) {
+    std::vector<int32_t> first = patternGrid(3);
+    std::vector<int32_t> cells = first;
+    std::vector<int32_t> second = first;
+    for (int32_t c : {0, 3, 6}) {
+        cells[c] = 0;
+        cells[9 + c] = 0;
+        std::swap(second[c], second[9 + c]);
+    }
+    for (int32_t threads : {1, 2}) {
+        Puzzle* puzzle = puzzleFromCells(3, cells);
+        puzzle->threadCount = threads;
+
+        Board* board = testing::boardFromPuzzle(puzzle, threads);
+        int32_t c = -1, r = -1, v = -1;
+        ASSERT_EQ(STATUS_PROGRESS, logicStep(board, &c, &r, &v));
+        testing::releaseBoard(board);
+        ASSERT_EQ(0, cells[r * 9 + c]) << "the branch is on an empty cell";
+        const std::vector<int32_t>& expected = first[r * 9 + c] == v ? first : second;
+        ASSERT_EQ(v, expected[r * 9 + c]);
+
+        markUnwritten(puzzle);
+        EXPECT_EQ(2, analysePuzzle(puzzle));
+        EXPECT_EQ(2, puzzle->solutionCount.load());
+        for (int32_t i = 0; i < 81; ++i) EXPECT_EQ(expected[i], puzzle->solution[0][i]) << "cell " << i;
+        // Counters as the first solution found them: five singles, one branch
+        // (the second solution adds six more singles to the context only).
+        EXPECT_EQ((Counters{5, 0, 0, 0, 1}), countersOf(puzzle)) << "threads " << threads;
+        destroyPuzzle(puzzle);
+    }
+}
+
+TEST(AnalysePuzzleFailures, NoSolutionAndUnloadableGivens) {
+    // Row 0 holds 1..8 and column 8 a 9 further down: (8, 0) has no candidate,
+    // though no unit repeats a digit.
+    std::vector<int32_t> cells(81, 0);
+    for (int32_t c = 0; c < 8; ++c) cells[c] = c + 1;
+    cells[9 * 4 + 8] = 9;
+    Puzzle* puzzle = puzzleFromCells(3, cells);
+    ASSERT_EQ(0, checkGivens(puzzle));
+    markUnwritten(puzzle);
+    EXPECT_EQ(0, analysePuzzle(puzzle));
+    EXPECT_TRUE(solutionUnwritten(puzzle));
+    destroyPuzzle(puzzle);
+
+    // A 10 in an otherwise empty 9x9 grid: a search would find 1000
+    // solutions, so 0 means the load stopped it.
+    std::vector<int32_t> tooLarge(81, 0);
+    tooLarge[40] = 10;
+    puzzle = puzzleFromCells(3, tooLarge);
+    markUnwritten(puzzle);
+    puzzle->solutionCount = 7;
+    EXPECT_EQ(0, analysePuzzle(puzzle));
+    EXPECT_EQ(0, puzzle->solutionCount.load());
+    EXPECT_TRUE(solutionUnwritten(puzzle));
+    EXPECT_EQ((Counters{-5, -5, -5, -5, -5}), countersOf(puzzle));
+    destroyPuzzle(puzzle);
+}
+
+TEST(AnalysePuzzleCancel, RequestBeforeTheStartStopsAtOnce) {
+    Puzzle* puzzle = puzzleFromCells(3, std::vector<int32_t>(81, 0));
+    markUnwritten(puzzle);
+    puzzle->cancelRequested = 1;
+    EXPECT_EQ(0, analysePuzzle(puzzle));
+    EXPECT_EQ(0, puzzle->solutionCount.load());
+    EXPECT_TRUE(solutionUnwritten(puzzle));
+    destroyPuzzle(puzzle);
+}
+
+// The empty 16x16 grid takes far longer to reach 1000 solutions than this
+// thread takes to react to the first one. What it sees on the first nonzero
+// count must already be the complete first solution and its counters.
+TEST(AnalysePuzzleCancel, RequestWhileRunningStopsAtTheNextLogicStep) {
+    Puzzle* puzzle = puzzleFromCells(4, std::vector<int32_t>(256, 0));
+    puzzle->threadCount = 2;
+    markUnwritten(puzzle);
+    std::atomic<int32_t> result{-1};
+    std::thread worker([&] { result = analysePuzzle(puzzle); });
+    while (puzzle->solutionCount.load(std::memory_order_acquire) == 0 && result.load() < 0) {
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    bool completeAtFirstCount = isSolutionOf(puzzle, puzzle->solution);
+    int32_t branches = puzzle->branchCount.load(std::memory_order_relaxed);
+    puzzle->cancelRequested = 1;
+    worker.join();
+    EXPECT_TRUE(completeAtFirstCount);
+    EXPECT_GT(branches, 0);
+    EXPECT_GE(result.load(), 1);
+    EXPECT_LT(result.load(), 1000);
+    EXPECT_EQ(result.load(), puzzle->solutionCount.load());
+    destroyPuzzle(puzzle);
+}
+
+// Random grids with few givens from a random full grid, sometimes with one
+// given changed to another digit that its units do not hold (often leaving
+// no solution).
+std::vector<int32_t> randomGivens(int32_t n, int32_t givens, std::mt19937& random) {
+    int32_t side = n * n;
+    std::vector<int32_t> full = testing::randomFullGrid(n, random);
+    std::vector<int32_t> order(side * side);
+    for (int32_t i = 0; i < side * side; ++i) order[i] = i;
+    std::shuffle(order.begin(), order.end(), random);
+    std::vector<int32_t> cells(side * side, 0);
+    for (int32_t k = 0; k < givens; ++k) cells[order[k]] = full[order[k]];
+    if (random() % 3 == 0) {
+        int32_t cell = order[0];
+        std::vector<int32_t> allowed;
+        for (int32_t d = 1; d <= side; ++d) {
+            cells[cell] = d;
+            Puzzle* check = puzzleFromCells(n, cells);
+            if (d != full[cell] && checkGivens(check) == 0) allowed.push_back(d);
+            destroyPuzzle(check);
+        }
+        cells[cell] = allowed.empty() ? full[cell] : allowed[random() % allowed.size()];
+    }
+    return cells;
+}
+
+// Every `parallelEvery`-th grid runs the parallel assumption method.
+void expectCountsMatchBruteForce(int32_t n, int32_t grids, int32_t minGivens, int32_t maxGivens,
+                                 int32_t parallelEvery, uint32_t seed) {
+    std::mt19937 random(seed);
+    int32_t zero = 0;
+    int32_t unique = 0;
+    int32_t several = 0;
+    for (int32_t g = 0; g < grids; ++g) {
+        int32_t givens = minGivens + static_cast<int32_t>(random() % (maxGivens - minGivens + 1));
+        std::vector<int32_t> cells = randomGivens(n, givens, random);
+        int32_t expected = BruteCounter(n, cells).count(SOLUTION_LIMIT);
+        Puzzle* puzzle = puzzleFromCells(n, cells);
+        puzzle->threadCount = g % parallelEvery == 0 ? 2 : 1;
+        int32_t got = analysePuzzle(puzzle);
+        EXPECT_EQ(expected, got) << "seed " << seed << " grid " << g;
+        if (got > 0) {
+            EXPECT_TRUE(isSolutionOf(puzzle, puzzle->solution)) << "seed " << seed << " grid " << g;
+        }
+        destroyPuzzle(puzzle);
+        (expected == 0 ? zero : expected == 1 ? unique : several) += 1;
+    }
+    // The mix must exercise every outcome to be worth anything.
+    EXPECT_GT(zero, 0) << "seed " << seed;
+    EXPECT_GT(unique, 0) << "seed " << seed;
+    EXPECT_GT(several, 0) << "seed " << seed;
+}
+
+TEST(AnalysePuzzleCounts, AgreeWithBruteForceOnRandom4x4Grids) {
+    expectCountsMatchBruteForce(2, 400, 2, 8, 10, 4242);
+}
+
+TEST(AnalysePuzzleCounts, AgreeWithBruteForceOnRandom9x9Grids) {
+    expectCountsMatchBruteForce(3, 40, 28, 45, 10, 9191);
+}
+
+TEST(AnalysePuzzleCounts, MatchKnownCountsWithValidFirstSolutions) {
+    for (const char* file : {"known-counts-9x9.txt", "known-counts-16x16.txt"}) {
+        std::vector<testing::KnownCount> lines = readKnownCounts(file);
+        ASSERT_FALSE(lines.empty()) << "cannot read " << file << " in " << NUMPL_TEST_DATA_DIR;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            Puzzle* puzzle = puzzleFromText(lines[i].grid);
+            ASSERT_NE(nullptr, puzzle) << file << " line " << i;
+            puzzle->threadCount = 1;
+            EXPECT_EQ(lines[i].count, analysePuzzle(puzzle)) << file << " " << lines[i].grid;
+            EXPECT_TRUE(isSolutionOf(puzzle, puzzle->solution)) << file << " " << lines[i].grid;
+            destroyPuzzle(puzzle);
+        }
+    }
+}
+
+// One thread runs the sequential assumption method, which can eliminate more
+// and so count differently, but never reaches other solution counts; from two
+// threads up every figure is identical.
+TEST(AnalysePuzzleThreads, CountsAgreeAndParallelFiguresAreIdentical) {
+    std::vector<testing::KnownCount> lines = readKnownCounts("known-counts-9x9.txt");
+    ASSERT_FALSE(lines.empty());
+    int32_t side = 9;
+    for (size_t i = 0; i < lines.size(); i += 7) {
+        std::vector<int32_t> reference;
+        Counters referenceCounters{};
+        for (int32_t threads : {1, 2, 4, 8}) {
+            Puzzle* puzzle = puzzleFromText(lines[i].grid);
+            puzzle->threadCount = threads;
+            EXPECT_EQ(lines[i].count, analysePuzzle(puzzle)) << lines[i].grid << " threads " << threads;
+            std::vector<int32_t> solution(puzzle->solution[0], puzzle->solution[0] + side * side);
+            if (threads == 2) {
+                reference = solution;
+                referenceCounters = countersOf(puzzle);
+            } else if (threads > 2) {
+                EXPECT_EQ(referenceCounters, countersOf(puzzle)) << lines[i].grid << " threads " << threads;
+                EXPECT_EQ(reference, solution) << lines[i].grid << " threads " << threads;
+            }
+            destroyPuzzle(puzzle);
+        }
+    }
+}
+
+} // namespace
+} // namespace numpl
