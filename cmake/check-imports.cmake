@@ -1,0 +1,25 @@
+# Fails when a Windows executable imports a DLL of the mingw-w64 runtime
+# (lib*.dll such as libgomp-1.dll or libstdc++-6.dll) instead of linking it
+# in. Run as: cmake -DOBJDUMP=... -DPROGRAM=... -P check-imports.cmake
+execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM}
+  OUTPUT_VARIABLE headers RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${OBJDUMP} -p ${PROGRAM} failed (${status})")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
+if(NOT imports)
+  message(FATAL_ERROR "${PROGRAM}: no imported DLLs found; is it a Windows executable?")
+endif()
+set(runtime_dlls)
+foreach(line IN LISTS imports)
+  string(REPLACE "DLL Name: " "" dll "${line}")
+  string(STRIP "${dll}" dll)
+  if(dll MATCHES "^[Ll][Ii][Bb].*\\.[Dd][Ll][Ll]$")
+    list(APPEND runtime_dlls ${dll})
+  endif()
+endforeach()
+if(runtime_dlls)
+  message(FATAL_ERROR "${PROGRAM} needs runtime DLLs: ${runtime_dlls}")
+endif()
+string(REPLACE "DLL Name: " "" imports "${imports}")
+message(STATUS "${PROGRAM} imports only: ${imports}")
