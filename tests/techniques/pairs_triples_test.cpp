@@ -28,6 +28,9 @@ struct Family {
     const char* name;
 };
 
+// Without this GoogleTest prints the parameter's raw bytes, padding included.
+void PrintTo(const Family& family, std::ostream* out) { *out << family.name; }
+
 // Cell i of unit u, as (column, row), for a 9x9 grid.
 std::pair<int32_t, int32_t> cellOf(Kind kind, int32_t u, int32_t i) {
     switch (kind) {
