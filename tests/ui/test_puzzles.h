@@ -46,6 +46,18 @@ inline std::vector<int> noSolutionGrid(int side) {
     return cells;
 }
 
+// Few givens, no repeated digit, no solution in a 25x25 grid: row 0 has no
+// place left for a 1. The 1s in rows 1 to 4 close boxes 0 to 3 to it, the 1s
+// in columns 20 to 23 (boxes 9, 14, 19, 24) close four cells of box 4, and a
+// 2 fills the fifth. The last cell in scan order is (row 20, column 23).
+inline std::vector<int> noRoomForOne25() {
+    std::vector<int> cells(625, 0);
+    for (int b = 0; b < 4; ++b) cells[static_cast<size_t>((b + 1) * 25 + b * 5)] = 1;
+    for (int i = 0; i < 4; ++i) cells[static_cast<size_t>((5 + 5 * i) * 25 + 20 + i)] = 1;
+    cells[24] = 2;
+    return cells;
+}
+
 } // namespace numpl::test
 
 #endif
