@@ -25,16 +25,13 @@ numpl_display_reachable() {
   [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1
 }
 
-# Starts numpl.exe in the background (NUMPL_UI_PID). The virtual X server has
-# no window manager, so Wine draws the window frames itself (Managed=N);
-# that also spares the 2 s that Wine otherwise waits for a manager when the
-# window closes. wineboot first starts Wine's own background processes, so
-# they do not hold on to this script's output.
+# Starts numpl.exe in the background (NUMPL_UI_PID) on a running Wine
+# server. The virtual X server has no window manager, so Wine draws the
+# window frames itself (Managed=N); that also spares the 2 s that Wine
+# otherwise waits for a manager when the window closes.
 numpl_ui_start() {
-  numpl_wine_prefix || return 1
-  "$NUMPL_WINESERVER" -p
-  "$NUMPL_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-  "$NUMPL_WINE" wineboot </dev/null >/dev/null 2>&1
+  numpl_wine_start || return 1
+  "$NUMPL_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
   "$NUMPL_WINE" "$NUMPL_UI_BIN/numpl.exe" </dev/null >/dev/null 2>&1 &
   NUMPL_UI_PID=$!
 }
@@ -56,6 +53,6 @@ numpl_ui_stop() {
     numpl_error "numpl.exe ended with exit code $?"
     status=1
   }
-  "$NUMPL_WINESERVER" -k
+  numpl_wine_stop
   return "$status"
 }
