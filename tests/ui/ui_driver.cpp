@@ -24,7 +24,7 @@ RECT rectInParent(HWND window) {
 
 void UiTest::SetUp() {
     frame = openMainFrame(GetModuleHandleW(nullptr), SW_SHOWNORMAL);
-    ASSERT_NE(nullptr, frame);
+    ASSERT_NE(nullptr, frame) << "error " << GetLastError();
     leftPane = FindWindowExW(frame, nullptr, L"LeftWindow", nullptr);
     rightPane = FindWindowExW(frame, nullptr, L"RightWindow", nullptr);
     ASSERT_NE(nullptr, leftPane);
