@@ -49,55 +49,6 @@ void insert(ConstraintHeap* heap, int32_t id, int32_t key) {
     siftUp(heap, slot);
 }
 
-// Moves the entry rather than swapping at each level: the same final layout as
-// pairwise exchanges, with one write per level instead of four.
-void siftUp(ConstraintHeap* heap, int32_t slot) {
-    int32_t* ids = heap->ids;
-    int32_t* keys = heap->keys;
-    int32_t* positions = heap->positions;
-    int32_t id = ids[slot];
-    int32_t key = keys[slot];
-    int32_t parent = slot >> 1;
-    // keys[0] is -1, so the loop stops at the root without a slot test.
-    while (keys[parent] > key) {
-        ids[slot] = ids[parent];
-        keys[slot] = keys[parent];
-        positions[ids[slot]] = slot;
-        slot = parent;
-        parent = slot >> 1;
-    }
-    ids[slot] = id;
-    keys[slot] = key;
-    positions[id] = slot;
-}
-
-void siftDown(ConstraintHeap* heap, int32_t slot) {
-    int32_t count = heap->count;
-    if (2 * slot > count) return;
-    int32_t* ids = heap->ids;
-    int32_t* keys = heap->keys;
-    int32_t* positions = heap->positions;
-    // A missing right child then compares as the largest key, so a lone left
-    // child needs no special case.
-    keys[count + 1] = HEAP_MAX_KEY;
-    int32_t id = ids[slot];
-    int32_t key = keys[slot];
-    do {
-        int32_t left = 2 * slot;
-        int32_t right = left + 1;
-        if (keys[left] >= key && keys[right] >= key) break;
-        // Equal children: the right one moves up.
-        int32_t child = keys[left] < keys[right] ? left : right;
-        ids[slot] = ids[child];
-        keys[slot] = keys[child];
-        positions[ids[slot]] = slot;
-        slot = child;
-    } while (2 * slot <= count);
-    ids[slot] = id;
-    keys[slot] = key;
-    positions[id] = slot;
-}
-
 void popMin(ConstraintHeap* heap) {
     int32_t count = heap->count;
     heap->positions[heap->ids[1]] = -1;
@@ -108,20 +59,8 @@ void popMin(ConstraintHeap* heap) {
     siftDown(heap, 1);
 }
 
-void updateKey(ConstraintHeap* heap, int32_t id, int32_t key) {
-    int32_t slot = heap->positions[id];
-    if (slot < 0) return;
-    if (heap->ids[slot] != id) {
-        std::printf("error%d   %d %d\n", heap->count, heap->ids[slot], id);
-        return;
-    }
-    int32_t old = heap->keys[slot];
-    heap->keys[slot] = key;
-    if (old < key) {
-        siftDown(heap, slot);
-    } else {
-        siftUp(heap, slot);
-    }
+void reportBrokenIndex(const ConstraintHeap* heap, int32_t found, int32_t asked) {
+    std::printf("error%d   %d %d\n", heap->count, found, asked);
 }
 
 void copyHeap(ConstraintHeap* dst, const ConstraintHeap* src) {

@@ -40,9 +40,58 @@ void destroyHeap(ConstraintHeap* heap);
 void insert(ConstraintHeap* heap, int32_t id, int32_t key);
 
 // Restore heap order above / below a slot. An entry never passes an equal key
-// going up; going down, the right child wins a tie between children.
-void siftUp(ConstraintHeap* heap, int32_t slot);
-void siftDown(ConstraintHeap* heap, int32_t slot);
+// going up; going down, the right child wins a tie between children. Both run
+// under every elimination of the solver, so they live here to be inlined.
+//
+// They move the travelling entry instead of swapping at each level: the final
+// layout is that of pairwise exchanges, with one write per level instead of
+// four.
+inline void siftUp(ConstraintHeap* heap, int32_t slot) {
+    int32_t* ids = heap->ids;
+    int32_t* keys = heap->keys;
+    int32_t* positions = heap->positions;
+    int32_t id = ids[slot];
+    int32_t key = keys[slot];
+    int32_t parent = slot >> 1;
+    // keys[0] is -1, so the loop stops at the root without a slot test.
+    while (keys[parent] > key) {
+        ids[slot] = ids[parent];
+        keys[slot] = keys[parent];
+        positions[ids[slot]] = slot;
+        slot = parent;
+        parent = slot >> 1;
+    }
+    ids[slot] = id;
+    keys[slot] = key;
+    positions[id] = slot;
+}
+
+inline void siftDown(ConstraintHeap* heap, int32_t slot) {
+    int32_t count = heap->count;
+    if (2 * slot > count) return;
+    int32_t* ids = heap->ids;
+    int32_t* keys = heap->keys;
+    int32_t* positions = heap->positions;
+    // A missing right child then compares as the largest key, so a lone left
+    // child needs no special case.
+    keys[count + 1] = HEAP_MAX_KEY;
+    int32_t id = ids[slot];
+    int32_t key = keys[slot];
+    do {
+        int32_t left = 2 * slot;
+        int32_t right = left + 1;
+        if (keys[left] >= key && keys[right] >= key) break;
+        // Equal children: the right one moves up.
+        int32_t child = keys[left] < keys[right] ? left : right;
+        ids[slot] = ids[child];
+        keys[slot] = keys[child];
+        positions[ids[slot]] = slot;
+        slot = child;
+    } while (2 * slot <= count);
+    ids[slot] = id;
+    keys[slot] = key;
+    positions[id] = slot;
+}
 
 // The id in slot 1, or -1 for an empty heap. Cannot fail.
 inline int32_t peekMin(const ConstraintHeap* heap) { return heap->count == 0 ? -1 : heap->ids[1]; }
@@ -50,10 +99,28 @@ inline int32_t peekMin(const ConstraintHeap* heap) { return heap->count == 0 ? -
 // Removes the root. Only for a non-empty heap; the removed id gets position -1.
 void popMin(ConstraintHeap* heap);
 
+// Prints the broken-index diagnostic "error%d   %d %d\n" (count, id found,
+// id asked for) on standard output.
+void reportBrokenIndex(const ConstraintHeap* heap, int32_t found, int32_t asked);
+
 // Gives an id a new key and moves it to its place. An absent id is ignored; a
 // broken index prints "error%d   %d %d\n" (count, id found, id asked for) on
 // standard output and leaves the heap alone.
-void updateKey(ConstraintHeap* heap, int32_t id, int32_t key);
+inline void updateKey(ConstraintHeap* heap, int32_t id, int32_t key) {
+    int32_t slot = heap->positions[id];
+    if (slot < 0) return;
+    if (heap->ids[slot] != id) {
+        reportBrokenIndex(heap, heap->ids[slot], id);
+        return;
+    }
+    int32_t old = heap->keys[slot];
+    heap->keys[slot] = key;
+    if (old < key) {
+        siftDown(heap, slot);
+    } else {
+        siftUp(heap, slot);
+    }
+}
 
 // Makes dst a flat copy of src. When dst->capacity is below src->count or
 // src->capacity it prints
