@@ -162,6 +162,9 @@ int32_t assumptionMethod(Board* board) {
     // Thread numbers index the scratch boards, so the team may not outgrow them.
     if (threads < 1) threads = 1;
     if (threads > SCRATCH_BOARD_COUNT) threads = SCRATCH_BOARD_COUNT;
+    // With nothing to try the loop would do nothing; starting and joining a
+    // team for it is pure cost on the search's hot path.
+    if (count == 0) return STATUS_NO_CHANGE;
     omp_set_num_threads(threads);
     runTrials(count, board);
     return mergeMarks(board, count);
