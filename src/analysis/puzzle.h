@@ -81,6 +81,17 @@ void destroySolveContext(SolveContext* context);
 // Values are not range-checked here. Cannot fail.
 int32_t checkGivens(const Puzzle* puzzle);
 
+// The window thread changes givens while a worker may still be loading them
+// for an analysis that is about to be cancelled; both sides go through these
+// relaxed atomic accesses so that the overlap is defined. Whatever the worker
+// read is discarded with the cancelled analysis.
+inline int32_t readGiven(const Puzzle* puzzle, int32_t row, int32_t column) {
+    return std::atomic_ref<int32_t>(puzzle->givens[row][column]).load(std::memory_order_relaxed);
+}
+inline void writeGiven(Puzzle* puzzle, int32_t row, int32_t column, int32_t value) {
+    std::atomic_ref<int32_t>(puzzle->givens[row][column]).store(value, std::memory_order_relaxed);
+}
+
 // Prints the allocation message on standard error and aborts; for the places
 // where an analysis cannot go on without the memory.
 [[noreturn]] void failAllocation();

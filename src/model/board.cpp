@@ -98,7 +98,7 @@ int32_t loadGivens(Board* board, Puzzle* puzzle) {
     int32_t open = side * side;
     for (int32_t r = 0; r < side; ++r) {
         for (int32_t c = 0; c < side; ++c) {
-            int32_t v = puzzle->givens[r][c];
+            int32_t v = readGiven(puzzle, r, c);
             if (v == 0) continue;
             // A negative given would become a negative shift below.
             bool fits = v > 0 && v <= side && board->values[side * r + c] == 0 &&

@@ -141,7 +141,7 @@ void acceptChange(Puzzle* puzzle, int32_t k, int32_t value) {
     } else if (k != uiState.markedCell.load(std::memory_order_relaxed)) {
         // While a conflict is shown only the marked cell may take a number.
         SetWindowTextW(cell, L"");
-        puzzle->givens[k / side][k % side] = 0;
+        writeGiven(puzzle, k / side, k % side, 0);
     }
     uiState.conflictShown.store(0, std::memory_order_relaxed);
     invalidateAllCells();
@@ -251,9 +251,8 @@ int32_t scanGrid() {
             SetWindowTextW(cell, L"");
             value = 0;
         }
-        int32_t& given = puzzle->givens[k / side][k % side];
-        int32_t old = given;
-        given = value;
+        int32_t old = puzzle->givens[k / side][k % side];
+        writeGiven(puzzle, k / side, k % side, value);
         // A shown conflict repaints every filled cell at each tick, so a
         // red cell stays red whatever the control painted meanwhile (as a
         // pending paint, for the reason given at invalidateAllCells).
