@@ -41,13 +41,6 @@ LRESULT onFrameCreate(HWND frame) {
     return 0;
 }
 
-LRESULT paintNothing(HWND hwnd) {
-    PAINTSTRUCT paint;
-    BeginPaint(hwnd, &paint);
-    EndPaint(hwnd, &paint);
-    return 0;
-}
-
 LRESULT onFrameCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
     if (LOWORD(wParam) != IDM_EXIT) return DefWindowProcW(frame, WM_COMMAND, wParam, lParam);
     DestroyWindow(frame);
@@ -154,6 +147,13 @@ void layoutPanes() {
 void resetLayout() {
     MoveWindow(windowLayout.leftPane, 0, 0, MIN_LEFT_WIDTH, 0, FALSE);
     layoutPanes();
+}
+
+LRESULT paintNothing(HWND hwnd) {
+    PAINTSTRUCT paint;
+    BeginPaint(hwnd, &paint);
+    EndPaint(hwnd, &paint);
+    return 0;
 }
 
 } // namespace numpl

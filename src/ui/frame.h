@@ -30,6 +30,9 @@ void layoutPanes();
 // grid and the first layout.
 void resetLayout();
 
+// WM_PAINT of the frame and the left pane: validates the area, draws nothing.
+LRESULT paintNothing(HWND hwnd);
+
 } // namespace numpl
 
 #endif

@@ -87,13 +87,6 @@ LRESULT onLeftSize() {
     return 0;
 }
 
-LRESULT paintNothing(HWND hwnd) {
-    PAINTSTRUCT paint;
-    BeginPaint(hwnd, &paint);
-    EndPaint(hwnd, &paint);
-    return 0;
-}
-
 // Any WM_COMMAND gets here: the size buttons, the cells' notifications, the
 // first build and the re-posted attempts of a stopped rebuild. A click on the
 // size already shown changes nothing.
