@@ -189,19 +189,11 @@ TEST_P(LockedCandidatesSoundness, NeverRemovesSolutionDigits) {
     int32_t side = n * n;
     for (uint32_t seed = 1; seed <= 60; ++seed) {
         std::mt19937 rng(seed * 7919u + static_cast<uint32_t>(n));
-        std::vector<int32_t> perm(side);
-        for (int32_t v = 0; v < side; ++v) perm[v] = v + 1;
-        std::shuffle(perm.begin(), perm.end(), rng);
-        std::vector<int32_t> solution = testing_support::patternSolution(n, perm);
+        std::vector<int32_t> solution = testing_support::randomSolution(n, rng);
         OwnedBoard t(n);
         // Between a fifth and two fifths of the cells as givens: sparse enough
         // that singles stall and the techniques have work to do.
-        uint32_t percent = 20 + seed % 21;
-        for (int32_t i = 0; i < side * side; ++i) {
-            if (rng() % 100 >= percent) continue;
-            placeDigit(t.board, i % side, i / side, solution[i]);
-            --t.board->remaining;
-        }
+        testing_support::placeSomeOf(t.board, solution, rng, 20 + seed % 21);
         // Singles and the techniques in turn, as the logic step runs them.
         for (int round = 0; round < 200 && propagateSingles(t.board) == STATUS_STALLED; ++round) {
             bool progress = false;

@@ -3,7 +3,9 @@
 #ifndef NUMPL_TESTS_TECHNIQUE_TEST_SUPPORT_H
 #define NUMPL_TESTS_TECHNIQUE_TEST_SUPPORT_H
 
+#include <algorithm>
 #include <cstdint>
+#include <random>
 #include <initializer_list>
 #include <utility>
 #include <vector>
@@ -65,6 +67,24 @@ inline std::vector<int32_t> patternSolution(int32_t n, const std::vector<int32_t
         for (int32_t c = 0; c < side; ++c) grid[r * side + c] = perm[(n * (r % n) + r / n + c) % side];
     }
     return grid;
+}
+
+// A random relabelling of the pattern grid of box order n.
+inline std::vector<int32_t> randomSolution(int32_t n, std::mt19937& rng) {
+    std::vector<int32_t> perm(n * n);
+    for (int32_t v = 0; v < n * n; ++v) perm[v] = v + 1;
+    std::shuffle(perm.begin(), perm.end(), rng);
+    return patternSolution(n, perm);
+}
+
+// Places about `percent` % of the solution's cells as givens.
+inline void placeSomeOf(Board* board, const std::vector<int32_t>& solution, std::mt19937& rng, uint32_t percent) {
+    int32_t side = sideOf(board);
+    for (int32_t i = 0; i < side * side; ++i) {
+        if (rng() % 100 >= percent) continue;
+        placeDigit(board, i % side, i / side, solution[i]);
+        --board->remaining;
+    }
 }
 
 // Plain backtracking over a row-major grid (0 = empty): fills `grid` with the
