@@ -13,23 +13,14 @@
 #include "analysis/puzzle.h"
 #include "model/board.h"
 #include "model/placement.h"
+#include "../model/board_checks.h"
 
 namespace numpl::testing_support {
 
-struct OwnedBoard {
-    SolveContext* context;
-    Board* board;
-    explicit OwnedBoard(int32_t n) : context(createSolveContext(n)), board(createBoard(n)) {
-        board->context = context;
-        board->remaining = n * n * n * n;
-    }
-    ~OwnedBoard() {
-        destroyBoard(board);
-        destroySolveContext(context);
-    }
-    OwnedBoard(const OwnedBoard&) = delete;
-    OwnedBoard& operator=(const OwnedBoard&) = delete;
-    int32_t side() const { return context->boxOrder * context->boxOrder; }
+// The model tests' board owner, with every cell counted as open so that
+// propagation and the finders see a board in play.
+struct OwnedBoard : test::OwnedBoard {
+    explicit OwnedBoard(int32_t n) : test::OwnedBoard(n) { board->remaining = n * n * n * n; }
 };
 
 inline int32_t sideOf(const Board* board) { return board->context->boxOrder * board->context->boxOrder; }
