@@ -1,17 +1,15 @@
-// Puzzle and SolveContext creation, release and the duplicate check on the
-// givens that the window runs before it starts an analysis.
+// Puzzle creation and release, the way givens and the first solution pass
+// between a Puzzle and a board, and the duplicate check on the givens that the
+// window runs before it starts an analysis.
 #include "analysis/puzzle.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <new>
 
-namespace numpl {
+#include "model/board.h"
 
-void failAllocation() {
-    std::fputs("Failed to allocate memory\n", stderr);
-    std::abort();
-}
+namespace numpl {
 
 namespace {
 
@@ -63,14 +61,13 @@ void destroyPuzzle(Puzzle* puzzle) {
     delete puzzle;
 }
 
-SolveContext* createSolveContext(int32_t boxOrder) {
-    auto* context = static_cast<SolveContext*>(std::malloc(sizeof(SolveContext)));
-    if (context == nullptr) failAllocation();
-    *context = SolveContext{boxOrder, 1, 1, 1, 1, 120, 3, 1, 0, 0, 0, 0, 0};
-    return context;
+int32_t loadGivens(Board* board, Puzzle* puzzle) {
+    if (placeGivens(board, puzzle->givens) != 0) return 1;
+    puzzle->solutionCount.store(0, std::memory_order_relaxed);
+    return 0;
 }
 
-void destroySolveContext(SolveContext* context) { std::free(context); }
+void storeSolution(const Board* board, Puzzle* puzzle) { readPlacedDigits(board, puzzle->solution); }
 
 int32_t checkGivens(const Puzzle* puzzle) {
     int32_t n = puzzle->boxOrder;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "analysis/puzzle.h"
 #include "model/board.h"
 
 namespace numpl {

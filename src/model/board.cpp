@@ -3,6 +3,7 @@
 // of the assumption method, is nothing but block copies.
 #include "model/board.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -93,20 +94,17 @@ void destroyBoard(Board* board) {
     std::free(board);
 }
 
-int32_t loadGivens(Board* board, Puzzle* puzzle) {
+int32_t placeGivens(Board* board, int32_t* const* givens) {
     int32_t side = board->context->boxOrder * board->context->boxOrder;
     int32_t open = side * side;
     for (int32_t r = 0; r < side; ++r) {
         for (int32_t c = 0; c < side; ++c) {
-            int32_t v = readGiven(puzzle, r, c);
+            int32_t v = std::atomic_ref<int32_t>(givens[r][c]).load(std::memory_order_relaxed);
             if (v == 0) continue;
             // A negative given would become a negative shift below.
             bool fits = v > 0 && v <= side && board->values[side * r + c] == 0 &&
                         (keyOf(board->cellHeap, side * r + c) >> (v - 1) & 1) != 0;
-            if (!fits) {
-                puzzle->solutionCount.store(0, std::memory_order_relaxed);
-                return 0;
-            }
+            if (!fits) return 0;
             placeDigit(board, c, r, v);
             --open;
         }
@@ -115,12 +113,12 @@ int32_t loadGivens(Board* board, Puzzle* puzzle) {
     return 1;
 }
 
-void storeSolution(const Board* board, Puzzle* puzzle) {
+void readPlacedDigits(const Board* board, int32_t* const* grid) {
     int32_t side = board->context->boxOrder * board->context->boxOrder;
     for (int32_t r = 0; r < side; ++r) {
         for (int32_t c = 0; c < side; ++c) {
             int32_t v = board->values[side * r + c];
-            if (v >= 1 && v <= side) puzzle->solution[r][c] = v;
+            if (v >= 1 && v <= side) grid[r][c] = v;
         }
     }
 }

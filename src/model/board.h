@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "analysis/puzzle.h"
+#include "core/solve_context.h"
 #include "model/constraint_heap.h"
 
 namespace numpl {
@@ -64,13 +64,16 @@ void copyBoard(const Board* src, Board* dst);
 // Releases the board and what it owns, not its context. Nothing when none.
 void destroyBoard(Board* board);
 
-// Places the givens row by row. 1 on success with remaining = open cells; 0
-// for a given outside 1..N or one that an earlier given excludes, in which case
-// solutionCount of the puzzle becomes 0 and the board is to be discarded.
-int32_t loadGivens(Board* board, Puzzle* puzzle);
+// Places the givens of an N x N grid (row pointers, 0 = empty) row by row.
+// 1 on success with remaining = open cells; 0 at the first given outside 1..N
+// or one that an earlier given excludes, and the board is then to be
+// discarded. The window may rewrite the grid while an analysis that is about
+// to be cancelled reads it, so each given is read with a relaxed atomic load.
+int32_t placeGivens(Board* board, int32_t* const* givens);
 
-// Writes the placed digits (1..N) into the puzzle's solution grid.
-void storeSolution(const Board* board, Puzzle* puzzle);
+// Writes the placed digits (1..N) into an N x N grid; open cells leave
+// theirs as they are.
+void readPlacedDigits(const Board* board, int32_t* const* grid);
 
 } // namespace numpl
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "analysis/puzzle.h"
+#include "core/solve_context.h"
 
 namespace numpl {
 
