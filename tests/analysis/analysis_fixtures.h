@@ -165,6 +165,31 @@ inline std::vector<int32_t> randomFullGrid(int32_t n, std::mt19937& random) {
     return cells;
 }
 
+// Random grids with few givens from a random full grid, sometimes with one
+// given changed to another digit that its units do not hold (often leaving
+// no solution).
+inline std::vector<int32_t> randomGivens(int32_t n, int32_t givens, std::mt19937& random) {
+    int32_t side = n * n;
+    std::vector<int32_t> full = randomFullGrid(n, random);
+    std::vector<int32_t> order(side * side);
+    for (int32_t i = 0; i < side * side; ++i) order[i] = i;
+    std::shuffle(order.begin(), order.end(), random);
+    std::vector<int32_t> cells(side * side, 0);
+    for (int32_t k = 0; k < givens; ++k) cells[order[k]] = full[order[k]];
+    if (random() % 3 == 0) {
+        int32_t cell = order[0];
+        std::vector<int32_t> allowed;
+        for (int32_t d = 1; d <= side; ++d) {
+            cells[cell] = d;
+            Puzzle* check = puzzleFromCells(n, cells);
+            if (d != full[cell] && checkGivens(check) == 0) allowed.push_back(d);
+            destroyPuzzle(check);
+        }
+        cells[cell] = allowed.empty() ? full[cell] : allowed[random() % allowed.size()];
+    }
+    return cells;
+}
+
 // True when the grid is a complete valid solution that keeps every given.
 inline bool isSolutionOf(const Puzzle* puzzle, int32_t* const* grid) {
     int32_t n = puzzle->boxOrder;

@@ -22,6 +22,7 @@ using testing::isSolutionOf;
 using testing::patternGrid;
 using testing::puzzleFromCells;
 using testing::puzzleFromText;
+using testing::randomGivens;
 using testing::readKnownCounts;
 
 struct Counters {
@@ -189,31 +190,6 @@ TEST(AnalysePuzzleCancel, RequestWhileRunningStopsAtTheNextLogicStep) {
     EXPECT_LT(result.load(), 1000);
     EXPECT_EQ(result.load(), puzzle->solutionCount.load());
     destroyPuzzle(puzzle);
-}
-
-// Random grids with few givens from a random full grid, sometimes with one
-// given changed to another digit that its units do not hold (often leaving
-// no solution).
-std::vector<int32_t> randomGivens(int32_t n, int32_t givens, std::mt19937& random) {
-    int32_t side = n * n;
-    std::vector<int32_t> full = testing::randomFullGrid(n, random);
-    std::vector<int32_t> order(side * side);
-    for (int32_t i = 0; i < side * side; ++i) order[i] = i;
-    std::shuffle(order.begin(), order.end(), random);
-    std::vector<int32_t> cells(side * side, 0);
-    for (int32_t k = 0; k < givens; ++k) cells[order[k]] = full[order[k]];
-    if (random() % 3 == 0) {
-        int32_t cell = order[0];
-        std::vector<int32_t> allowed;
-        for (int32_t d = 1; d <= side; ++d) {
-            cells[cell] = d;
-            Puzzle* check = puzzleFromCells(n, cells);
-            if (d != full[cell] && checkGivens(check) == 0) allowed.push_back(d);
-            destroyPuzzle(check);
-        }
-        cells[cell] = allowed.empty() ? full[cell] : allowed[random() % allowed.size()];
-    }
-    return cells;
 }
 
 // Every `parallelEvery`-th grid runs the parallel assumption method.

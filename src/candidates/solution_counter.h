@@ -1,0 +1,53 @@
+// Exact solution counting over candidate grids: depth-first search that
+// branches on an open cell with the fewest candidates and propagates singles
+// after every placement. Several counts (of disjoint parts of one search
+// space, possibly on several threads) add into one shared tally and stop
+// together at its limit or at a cancel request.
+#ifndef NUMPL_CANDIDATES_SOLUTION_COUNTER_H
+#define NUMPL_CANDIDATES_SOLUTION_COUNTER_H
+
+#include <atomic>
+#include <cstdint>
+
+#include "candidates/candidate_grid.h"
+
+namespace numpl {
+
+enum CountOutcome : int32_t {
+    COUNT_EXHAUSTED = 0, // every solution of the grid is in the tally
+    COUNT_LIMITED,       // the tally reached its limit
+    COUNT_CANCELLED,     // the cancel flag was raised
+    COUNT_OUT_OF_BUDGET, // the node budget ran out; the rest can be taken as subgrids
+};
+
+struct CountControl {
+    std::atomic<int32_t>* tally;             // solutions counted so far by every count that shares it
+    int32_t limit;                           // no count goes on once the tally has reached this
+    const std::atomic<int32_t>* cancel;      // nonzero stops every count at its next node
+    std::atomic<int32_t>* published;         // when set, raised to the tally after each solution (release)
+};
+
+// The search stack of one count: a grid per depth, made when first reached
+// and kept for later counts of the same box order.
+struct SolutionCounter;
+
+SolutionCounter* createSolutionCounter(int32_t boxOrder);
+void destroySolutionCounter(SolutionCounter* counter);
+
+// Counts the solutions of `start` (left unchanged) into the tally. At most
+// nodeBudget placements are tried when it is positive. `firstSolution`, when
+// given, receives the first solved grid this call meets and *foundOne says
+// whether there was one. The grid's box order must be the counter's.
+CountOutcome countSolutions(SolutionCounter* counter, const CandidateGrid* start, const CountControl* control,
+                            int64_t nodeBudget, CandidateGrid* firstSolution, bool* foundOne);
+
+// After COUNT_OUT_OF_BUDGET: the part of the search not yet done, as disjoint
+// grids whose solutions together are exactly the ones not yet counted. Each
+// is written in turn to *scratch and handed to take(scratch, context); the
+// counter's stack is consumed.
+using SubgridSink = void (*)(const CandidateGrid* grid, void* context);
+void takeRemainingSubgrids(SolutionCounter* counter, CandidateGrid* scratch, SubgridSink take, void* context);
+
+} // namespace numpl
+
+#endif

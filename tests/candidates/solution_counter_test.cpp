@@ -1,0 +1,220 @@
+// Tests of exact counting on candidate grids: against an independent
+// brute-force counter on random grids, against counts known from other
+// solvers, the stop at the limit, a shared tally, the split of an unfinished
+// count into subgrids, the first solution, and cancellation.
+#include "candidates/solution_counter.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "../analysis/analysis_fixtures.h"
+
+namespace numpl {
+namespace {
+
+using testing::BruteCounter;
+using testing::randomGivens;
+using testing::readKnownCounts;
+
+struct Count {
+    CountOutcome outcome;
+    int32_t tally;
+};
+
+class Counting {
+public:
+    explicit Counting(int32_t boxOrder) : counter_(createSolutionCounter(boxOrder)) {}
+    ~Counting() { destroySolutionCounter(counter_); }
+    Counting(const Counting&) = delete;
+    Counting& operator=(const Counting&) = delete;
+
+    Count run(const CandidateGrid& grid, int32_t limit, int64_t budget = 0, CandidateGrid* first = nullptr,
+              bool* foundOne = nullptr, const std::atomic<int32_t>* cancel = nullptr) {
+        std::atomic<int32_t> tally(0);
+        CountControl control{&tally, limit, cancel, nullptr};
+        CountOutcome outcome = countSolutions(counter_, &grid, &control, budget, first, foundOne);
+        return {outcome, tally.load()};
+    }
+    SolutionCounter* get() { return counter_; }
+
+private:
+    SolutionCounter* counter_;
+};
+
+std::unique_ptr<CandidateGrid> gridFromCells(int32_t n, const std::vector<int32_t>& cells) {
+    auto grid = std::make_unique<CandidateGrid>();
+    if (!loadCandidateGivens(grid.get(), n, cells.data())) return nullptr;
+    return grid;
+}
+
+std::unique_ptr<CandidateGrid> gridFromText(const std::string& text) {
+    std::vector<int32_t> cells(text.size());
+    const char* error = nullptr;
+    int32_t n = parsePuzzleText(text.data(), text.size(), cells.data(), &error);
+    return n == 0 ? nullptr : gridFromCells(n, cells);
+}
+
+// A complete grid that keeps every given and every unit a permutation.
+bool solves(const CandidateGrid& solution, const std::vector<int32_t>& givens, int32_t n) {
+    int32_t side = n * n;
+    if (solution.remaining != 0) return false;
+    for (int32_t i = 0; i < side * side; ++i) {
+        if (givens[i] != 0 && givens[i] != solution.values[i]) return false;
+    }
+    for (int32_t u = 0; u < side; ++u) {
+        uint32_t row = 0, column = 0, box = 0;
+        for (int32_t i = 0; i < side; ++i) {
+            row |= 1u << solution.values[u * side + i];
+            column |= 1u << solution.values[i * side + u];
+            box |= 1u << solution.values[((u / n) * n + i / n) * side + (u % n) * n + i % n];
+        }
+        uint32_t all = ((1u << side) - 1) << 1;
+        if (row != all || column != all || box != all) return false;
+    }
+    return true;
+}
+
+void expectBruteForceCounts(int32_t n, int32_t grids, int32_t minGivens, int32_t maxGivens, uint32_t seed) {
+    std::mt19937 random(seed);
+    Counting counting(n);
+    int32_t outcomes[3] = {};
+    for (int32_t g = 0; g < grids; ++g) {
+        int32_t givens = minGivens + static_cast<int32_t>(random() % (maxGivens - minGivens + 1));
+        std::vector<int32_t> cells = randomGivens(n, givens, random);
+        int32_t expected = BruteCounter(n, cells).count(SOLUTION_LIMIT);
+        std::unique_ptr<CandidateGrid> grid = gridFromCells(n, cells);
+        ASSERT_NE(nullptr, grid) << "seed " << seed << " grid " << g;
+        CandidateGrid first;
+        bool foundOne = false;
+        Count count = counting.run(*grid, SOLUTION_LIMIT, 0, &first, &foundOne);
+        EXPECT_EQ(expected, count.tally) << "seed " << seed << " grid " << g;
+        EXPECT_EQ(expected == SOLUTION_LIMIT ? COUNT_LIMITED : COUNT_EXHAUSTED, count.outcome);
+        EXPECT_EQ(expected > 0, foundOne);
+        if (foundOne) {
+            EXPECT_TRUE(solves(first, cells, n)) << "seed " << seed << " grid " << g;
+        }
+        ++outcomes[expected == 0 ? 0 : expected == 1 ? 1 : 2];
+    }
+    EXPECT_GT(outcomes[0], 0) << "seed " << seed;
+    EXPECT_GT(outcomes[1], 0) << "seed " << seed;
+    EXPECT_GT(outcomes[2], 0) << "seed " << seed;
+}
+
+TEST(SolutionCounter, AgreesWithBruteForceOnRandom4x4Grids) { expectBruteForceCounts(2, 600, 0, 9, 31); }
+
+TEST(SolutionCounter, AgreesWithBruteForceOnRandom9x9Grids) { expectBruteForceCounts(3, 150, 22, 40, 32); }
+
+TEST(SolutionCounter, MatchesCountsKnownFromOtherSolvers) {
+    // serg: exact counts 2..999 and 1000 or more; Lloyd: 1 or 2 and more.
+    for (const char* file : {"known-counts-serg.txt", "known-counts-lloyd.txt", "known-counts-16x16.txt"}) {
+        std::vector<testing::KnownCount> lines = readKnownCounts(file);
+        ASSERT_FALSE(lines.empty()) << "cannot read " << file << " in " << NUMPL_TEST_DATA_DIR;
+        for (const testing::KnownCount& line : lines) {
+            std::unique_ptr<CandidateGrid> grid = gridFromText(line.grid);
+            ASSERT_NE(nullptr, grid) << line.grid;
+            Counting counting(grid->shape->boxOrder);
+            int32_t limit = line.count <= 2 && grid->shape->boxOrder > 3 ? 2 : SOLUTION_LIMIT;
+            EXPECT_EQ(line.count, counting.run(*grid, limit).tally) << file << " " << line.grid;
+        }
+    }
+}
+
+TEST(SolutionCounter, StopsExactlyAtTheLimit) {
+    for (int32_t n = 2; n <= 5; ++n) {
+        std::vector<int32_t> empty(static_cast<size_t>(n * n * n * n), 0);
+        std::unique_ptr<CandidateGrid> grid = gridFromCells(n, empty);
+        Counting counting(n);
+        for (int32_t limit : {1, 2, 287, SOLUTION_LIMIT}) {
+            Count count = counting.run(*grid, limit);
+            int32_t expected = n == 2 && limit > 288 ? 288 : limit;
+            EXPECT_EQ(expected, count.tally) << "box order " << n << " limit " << limit;
+        }
+    }
+}
+
+// Counts that share a tally stop together, and a tally already at the limit
+// starts nothing.
+TEST(SolutionCounter, SharedTallyAddsAcrossCountsAndStopsThemTogether) {
+    std::vector<testing::KnownCount> lines = readKnownCounts("known-counts-serg.txt");
+    ASSERT_GT(lines.size(), 3u);
+    std::unique_ptr<CandidateGrid> a = gridFromText(lines[0].grid);
+    std::unique_ptr<CandidateGrid> b = gridFromText(lines[1].grid);
+    Counting counting(3);
+    std::atomic<int32_t> tally(0);
+    std::atomic<int32_t> shown(0);
+    CountControl control{&tally, SOLUTION_LIMIT, nullptr, &shown};
+    EXPECT_EQ(COUNT_EXHAUSTED, countSolutions(counting.get(), a.get(), &control, 0, nullptr, nullptr));
+    EXPECT_EQ(lines[0].count, tally.load());
+    EXPECT_EQ(lines[0].count, shown.load());
+    CountControl low{&tally, lines[0].count + 5, nullptr, &shown};
+    EXPECT_EQ(COUNT_LIMITED, countSolutions(counting.get(), b.get(), &low, 0, nullptr, nullptr));
+    EXPECT_EQ(lines[0].count + 5, tally.load());
+    EXPECT_EQ(COUNT_LIMITED, countSolutions(counting.get(), a.get(), &low, 0, nullptr, nullptr));
+    EXPECT_EQ(lines[0].count + 5, tally.load());
+}
+
+// A count cut short by its budget leaves subgrids whose counts make up
+// exactly what it had not counted yet.
+TEST(SolutionCounter, SubgridsOfAnUnfinishedCountHoldTheRestExactly) {
+    std::vector<testing::KnownCount> lines = readKnownCounts("known-counts-serg.txt");
+    std::vector<testing::KnownCount> more = readKnownCounts("known-counts-lloyd.txt");
+    lines.insert(lines.end(), more.begin(), more.end());
+    int32_t split = 0;
+    for (size_t i = 0; i < lines.size(); i += 2) {
+        std::unique_ptr<CandidateGrid> grid = gridFromText(lines[i].grid);
+        int32_t n = grid->shape->boxOrder;
+        int32_t limit = n > 3 ? 2 : SOLUTION_LIMIT;
+        int32_t expected = lines[i].count;
+        if (n > 3 && expected > 2) expected = 2;
+        for (int64_t budget : {1, 3, 20}) {
+            Counting counting(n);
+            std::atomic<int32_t> tally(0);
+            CountControl control{&tally, limit, nullptr, nullptr};
+            CountOutcome outcome = countSolutions(counting.get(), grid.get(), &control, budget, nullptr, nullptr);
+            if (outcome != COUNT_OUT_OF_BUDGET) continue;
+            ++split;
+            struct Rest {
+                std::vector<CandidateGrid> grids;
+            } rest;
+            CandidateGrid scratch;
+            takeRemainingSubgrids(
+                counting.get(), &scratch,
+                [](const CandidateGrid* subgrid, void* context) {
+                    static_cast<Rest*>(context)->grids.push_back(*subgrid);
+                },
+                &rest);
+            EXPECT_FALSE(rest.grids.empty());
+            Counting again(n);
+            for (const CandidateGrid& subgrid : rest.grids) {
+                countSolutions(again.get(), &subgrid, &control, 0, nullptr, nullptr);
+            }
+            EXPECT_EQ(expected, tally.load()) << lines[i].grid << " budget " << budget;
+        }
+    }
+    EXPECT_GT(split, 20);
+}
+
+TEST(SolutionCounter, CancelStopsALongCount) {
+    // Far more solutions than a count of 2^31 could reach.
+    std::vector<int32_t> empty(256, 0);
+    std::unique_ptr<CandidateGrid> grid = gridFromCells(4, empty);
+    Counting counting(4);
+    std::atomic<int32_t> cancel(0);
+    auto running = std::async(std::launch::async, [&] {
+        return counting.run(*grid, INT32_MAX, 0, nullptr, nullptr, &cancel);
+    });
+    EXPECT_EQ(std::future_status::timeout, running.wait_for(std::chrono::milliseconds(100)));
+    cancel.store(1);
+    ASSERT_EQ(std::future_status::ready, running.wait_for(std::chrono::seconds(10)));
+    Count count = running.get();
+    EXPECT_EQ(COUNT_CANCELLED, count.outcome);
+    EXPECT_GT(count.tally, 0);
+}
+
+} // namespace
+} // namespace numpl
