@@ -1,7 +1,7 @@
-// The assumption method, the last deduction stage of the logic step. Trials
-// are independent, so they run on an OpenMP team, each thread on a scratch
-// board of its own; the scratch state is process-wide and built once per box
-// order, so a call allocates nothing once it exists.
+// The assumption method, the last deduction stage of the logic step. The
+// trials are collected from the board's heaps and their eliminations go back
+// through the heap model in list order, so the board after a call is the one
+// the heap-only method leaves; the trials themselves run on candidate masks.
 #include "analysis/assumption.h"
 
 #include <omp.h>
@@ -9,7 +9,6 @@
 #include <cstdlib>
 
 #include "model/placement.h"
-#include "model/singles.h"
 
 namespace numpl {
 
@@ -26,6 +25,12 @@ constexpr int32_t ENTRY_COLUMN_SHIFT = 10;
 constexpr int32_t ENTRY_ROW_SHIFT = 5;
 constexpr int32_t ENTRY_FIELD_MASK = 31;
 
+// A team pays for itself only when the batch holds enough propagation work:
+// forking and joining costs some tens of microseconds, a trial on a board with
+// few open cells well under one. The product of trials and open cells is a
+// rough measure of the batch's work.
+constexpr int64_t TEAM_WORK_THRESHOLD = 120 * 200;
+
 inline int32_t packEntry(int32_t column, int32_t row, int32_t digit) {
     return (column << ENTRY_COLUMN_SHIFT) + (row << ENTRY_ROW_SHIFT) + digit;
 }
@@ -34,27 +39,25 @@ inline int32_t entryColumn(int32_t entry) { return (entry >> ENTRY_COLUMN_SHIFT)
 inline int32_t entryRow(int32_t entry) { return (entry >> ENTRY_ROW_SHIFT) & ENTRY_FIELD_MASK; }
 inline int32_t entryDigit(int32_t entry) { return entry & ENTRY_FIELD_MASK; }
 
-// The trial list is never rebuilt; the heap follows the board's heap capacity
-// and the boards follow the box order, in that order.
+CandidateGrid* newGrid() {
+    auto* grid = static_cast<CandidateGrid*>(std::malloc(sizeof(CandidateGrid)));
+    if (grid == nullptr) failAllocation();
+    return grid;
+}
+
+// The trial list is never rebuilt and the grids fit every box order; the heap
+// follows the board's heap capacity.
 void prepareScratch(const Board* board) {
     if (scratch.trialList == nullptr) {
         scratch.trialList = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * TRIAL_LIST_SIZE));
         if (scratch.trialList == nullptr) failAllocation();
+        scratch.baseGrid = newGrid();
+        scratch.trialGrids[0] = newGrid();
     }
     int32_t capacity = board->cellHeap->capacity;
     if (scratch.scratchHeap == nullptr || scratch.scratchHeap->capacity != capacity) {
         destroyHeap(scratch.scratchHeap);
         scratch.scratchHeap = createHeap(capacity);
-    }
-    int32_t boxOrder = board->context->boxOrder;
-    if (scratch.scratchContext == nullptr || scratch.scratchContext->boxOrder != boxOrder) {
-        destroySolveContext(scratch.scratchContext);
-        scratch.scratchContext = createSolveContext(boxOrder);
-        for (Board*& scratchBoard : scratch.scratchBoards) {
-            destroyBoard(scratchBoard);
-            scratchBoard = createBoard(boxOrder);
-            scratchBoard->context = scratch.scratchContext;
-        }
     }
 }
 
@@ -103,29 +106,33 @@ int32_t collectTrials(const Board* board) {
     return count;
 }
 
-// Places the entry's digit on a fresh copy of the board and propagates.
-bool trialContradicts(const Board* board, Board* copy, int32_t entry) {
-    copyBoard(board, copy);
-    placeDigit(copy, entryColumn(entry), entryRow(entry), entryDigit(entry));
-    --copy->remaining;
-    return propagateSingles(copy) == STATUS_CONTRADICTION;
+inline int32_t entryCell(int32_t entry, int32_t side) { return entryRow(entry) * side + entryColumn(entry); }
+
+// Places the entry's digit on a copy of the base grid and propagates. The
+// placement goes ahead even when an earlier trial of the same call has removed
+// the candidate, as placeDigit on a board copy would.
+bool trialContradicts(const CandidateGrid* base, CandidateGrid* trial, int32_t entry, int32_t side) {
+    copyCandidateGrid(base, trial);
+    if (!placeCandidate(trial, entryCell(entry, side), entryDigit(entry))) return true;
+    return propagateCandidates(trial) == STATUS_CONTRADICTION;
 }
 
 // Each trial sees the eliminations of the trials before it, so one call can
 // learn more than the parallel variant does.
-int32_t runTrialsInOrder(Board* board, int32_t count) {
+int32_t runTrialsInOrder(Board* board, int32_t count, int32_t side) {
     int32_t result = STATUS_NO_CHANGE;
     for (int32_t i = 0; i < count; ++i) {
         int32_t entry = scratch.trialList[i];
-        if (trialContradicts(board, scratch.scratchBoards[0], entry)) {
+        if (trialContradicts(scratch.baseGrid, scratch.trialGrids[0], entry, side)) {
             eliminateCandidate(board, entryColumn(entry), entryRow(entry), entryDigit(entry));
+            removeCandidate(scratch.baseGrid, entryCell(entry, side), entryDigit(entry));
             result = STATUS_PROGRESS;
         }
     }
     return result;
 }
 
-// Applied in list order after the team has joined, so the board after the
+// Applied in list order after every trial has run, so the board after the
 // call does not depend on the number of threads or on their timing.
 int32_t mergeMarks(Board* board, int32_t count) {
     int32_t result = STATUS_NO_CHANGE;
@@ -143,13 +150,31 @@ int32_t mergeMarks(Board* board, int32_t count) {
 } // namespace
 
 void runTrials(int32_t count, const Board* board) {
-    // Each thread writes only its own scratch board (by thread number) and the
-    // bit 31 of the entries of its own iterations; the board and its context
-    // are only read until the loop has ended.
+    int32_t side = board->context->boxOrder * board->context->boxOrder;
+    int32_t threads = board->context->threadCount;
+    if (threads > MAX_THREADS) threads = MAX_THREADS;
+    bool team = threads > 1 && static_cast<int64_t>(count) * board->remaining >= TEAM_WORK_THRESHOLD;
+    if (!team) {
+        for (int32_t i = 0; i < count; ++i) {
+            if (trialContradicts(scratch.baseGrid, scratch.trialGrids[0], scratch.trialList[i], side)) {
+                scratch.trialList[i] |= TRIAL_FAILED;
+            }
+        }
+        return;
+    }
+    for (int32_t t = 1; t < threads; ++t) {
+        if (scratch.trialGrids[t] == nullptr) scratch.trialGrids[t] = newGrid();
+    }
+    omp_set_num_threads(threads);
+    // Each thread writes only the trial grid of its own number and bit 31 of
+    // the entries of its own iterations; the base grid is only read until the
+    // loop has ended.
 #pragma omp parallel for schedule(static)
     for (int32_t i = 0; i < count; ++i) {
-        Board* copy = scratch.scratchBoards[omp_get_thread_num()];
-        if (trialContradicts(board, copy, scratch.trialList[i])) scratch.trialList[i] |= TRIAL_FAILED;
+        CandidateGrid* trial = scratch.trialGrids[omp_get_thread_num()];
+        if (trialContradicts(scratch.baseGrid, trial, scratch.trialList[i], side)) {
+            scratch.trialList[i] |= TRIAL_FAILED;
+        }
     }
 }
 
@@ -157,17 +182,19 @@ int32_t assumptionMethod(Board* board) {
     prepareScratch(board);
     int32_t count = collectTrials(board);
     scratch.trialCount = count;
-    int32_t threads = board->context->threadCount;
-    if (threads == 1) return runTrialsInOrder(board, count);
-    // Thread numbers index the scratch boards, so the team may not outgrow them.
-    if (threads < 1) threads = 1;
-    if (threads > SCRATCH_BOARD_COUNT) threads = SCRATCH_BOARD_COUNT;
-    // With nothing to try the loop would do nothing; starting and joining a
-    // team for it is pure cost on the search's hot path.
     if (count == 0) return STATUS_NO_CHANGE;
-    omp_set_num_threads(threads);
+    const SolveContext* context = board->context;
+    int32_t side = context->boxOrder * context->boxOrder;
+    loadCandidateGrid(scratch.baseGrid, context->boxOrder, board->values, board->cellKeys);
+    if (context->threadCount == 1) return runTrialsInOrder(board, count, side);
     runTrials(count, board);
     return mergeMarks(board, count);
+}
+
+void trialCandidate(int32_t entry, int32_t* column, int32_t* row, int32_t* digit) {
+    *column = entryColumn(entry);
+    *row = entryRow(entry);
+    *digit = entryDigit(entry);
 }
 
 const AssumptionScratch* assumptionScratch() { return scratch.trialList == nullptr ? nullptr : &scratch; }

@@ -1,6 +1,6 @@
 // Tests of the assumption method: which candidates it tries within its
 // budget, which it eliminates, that the parallel variant does not depend on
-// the thread count, and that the scratch state follows the box order.
+// the thread count, and that the scratch state follows the heap capacity.
 #include "analysis/assumption.h"
 
 #include <gtest/gtest.h>
@@ -116,41 +116,29 @@ TEST_P(AssumptionTrials, EliminatesExactlyTheCandidatesWhoseTrialContradicts) {
 
 INSTANTIATE_TEST_SUITE_P(BoxOrders, AssumptionTrials, ::testing::Values(2, 3, 4, 5));
 
-TEST(AssumptionScratch, FollowsTheBoxOrderAndIsReusedWithinIt) {
-    auto expectScratchFor = [](int32_t n) {
+TEST(AssumptionScratch, FollowsTheHeapCapacityAndIsReusedWithinIt) {
+    auto scratchPointers = [] {
         const AssumptionScratch* scratch = assumptionScratch();
-        ASSERT_NE(nullptr, scratch);
-        EXPECT_EQ(n, scratch->scratchContext->boxOrder);
-        EXPECT_EQ(n * n * n * n, scratch->scratchHeap->capacity);
-        for (int32_t t = 0; t < SCRATCH_BOARD_COUNT; ++t) {
-            const Board* b = scratch->scratchBoards[t];
-            ASSERT_NE(nullptr, b) << "scratch board " << t;
-            EXPECT_EQ(n * n * n * n, b->cellHeap->capacity) << "scratch board " << t;
-            EXPECT_EQ(n * n * n * n, b->boxDigitHeap->capacity) << "scratch board " << t;
-        }
+        std::vector<const void*> pointers = {scratch->scratchHeap, scratch->baseGrid};
+        for (const CandidateGrid* grid : scratch->trialGrids) pointers.push_back(grid);
+        return pointers;
     };
     for (int32_t n : {4, 3}) {
         Board* board = createTrialBoard(n, 2);
         assumptionMethod(board);
-        expectScratchFor(n);
-        std::vector<const void*> built;
-        for (const Board* b : assumptionScratch()->scratchBoards) built.push_back(b);
-        built.push_back(assumptionScratch()->scratchHeap);
-        built.push_back(assumptionScratch()->scratchContext);
+        ASSERT_NE(nullptr, assumptionScratch());
+        EXPECT_EQ(n * n * n * n, assumptionScratch()->scratchHeap->capacity);
+        std::vector<const void*> built = scratchPointers();
 
         // Same box order again: nothing is rebuilt, so nothing is allocated.
-        Board* again = createTrialBoard(n, 8);
+        Board* again = createTrialBoard(n, 2);
         assumptionMethod(again);
-        std::vector<const void*> reused;
-        for (const Board* b : assumptionScratch()->scratchBoards) reused.push_back(b);
-        reused.push_back(assumptionScratch()->scratchHeap);
-        reused.push_back(assumptionScratch()->scratchContext);
-        EXPECT_EQ(built, reused);
+        EXPECT_EQ(built, scratchPointers());
         releaseBoard(again);
         releaseBoard(board);
     }
-    // After the switch from 16x16 back to 9x9 the trials run on boards of
-    // the new size and still find the impossible candidate.
+    // After the switch from 16x16 back to 9x9 the trials still find the
+    // impossible candidate.
     Board* board = createTrialBoard(3, 8);
     EXPECT_EQ(STATUS_PROGRESS, assumptionMethod(board));
     EXPECT_FALSE(hasCandidate(board, 0, 0, 2));
@@ -229,6 +217,64 @@ TEST(AssumptionMethod, ParallelResultIsIndependentOfThreadCount) {
     }
     EXPECT_GT(progressBoards, 20) << "too few boards on which a trial contradicts; seed " << seed;
     EXPECT_GT(sequentialMore, 0) << "seed " << seed;
+}
+
+// The method as it ran on the heaps alone: every trial on a copy of the board
+// with placeDigit and propagateSingles, eliminations in list order (at once
+// for one thread, after all trials for more).
+int32_t heapOnlyAssumption(Board* board, const std::vector<int32_t>& entries, bool sequential) {
+    Board* copy = createBoard(board->context->boxOrder);
+    std::vector<bool> failed(entries.size(), false);
+    int32_t result = STATUS_NO_CHANGE;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        int32_t column, row, digit;
+        trialCandidate(entries[i], &column, &row, &digit);
+        copyBoard(board, copy);
+        placeDigit(copy, column, row, digit);
+        --copy->remaining;
+        failed[i] = propagateSingles(copy) == STATUS_CONTRADICTION;
+        if (sequential && failed[i]) {
+            eliminateCandidate(board, column, row, digit);
+            result = STATUS_PROGRESS;
+        }
+    }
+    for (size_t i = 0; i < entries.size() && !sequential; ++i) {
+        if (!failed[i]) continue;
+        int32_t column, row, digit;
+        trialCandidate(entries[i], &column, &row, &digit);
+        eliminateCandidate(board, column, row, digit);
+        result = STATUS_PROGRESS;
+    }
+    destroyBoard(copy);
+    return result;
+}
+
+// The trials run on candidate masks; the board they leave must be the one the
+// heap-only method leaves, heap layouts included, for both variants.
+TEST(AssumptionMethod, LeavesExactlyTheBoardOfTheHeapOnlyMethod) {
+    std::vector<Board*> boards = collectMidSearchBoards("known-counts-9x9.txt", 1, 99);
+    std::vector<Board*> larger = collectMidSearchBoards("known-counts-16x16.txt", 2, 98);
+    std::vector<Board*> largest = collectMidSearchBoards("known-counts-lloyd.txt", 3, 97);
+    boards.insert(boards.end(), larger.begin(), larger.end());
+    boards.insert(boards.end(), largest.begin(), largest.end());
+    ASSERT_GT(boards.size(), 100u);
+    int32_t progress = 0;
+    for (size_t i = 0; i < boards.size(); ++i) {
+        for (int32_t threads : {1, 2}) {
+            Board* fast = cloneBoard(boards[i], threads);
+            int32_t result = assumptionMethod(fast);
+            const AssumptionScratch* scratch = assumptionScratch();
+            std::vector<int32_t> entries(scratch->trialList, scratch->trialList + scratch->trialCount);
+            Board* reference = cloneBoard(boards[i], threads);
+            EXPECT_EQ(heapOnlyAssumption(reference, entries, threads == 1), result) << "board " << i;
+            EXPECT_EQ("", boardDifference(reference, fast)) << "board " << i << " threads " << threads;
+            if (result == STATUS_PROGRESS) ++progress;
+            releaseBoard(reference);
+            releaseBoard(fast);
+        }
+        releaseBoard(boards[i]);
+    }
+    EXPECT_GT(progress, 40);
 }
 
 } // namespace
