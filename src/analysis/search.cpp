@@ -1,16 +1,31 @@
 // Solution counting by depth-first search with two-way branching: the chosen
 // candidate is placed one level deeper, and eliminated on the board it was
 // copied from, which is resumed when the deeper subtree is done.
+//
+// Only the path to the first solution decides what the window shows besides
+// the count: the stored solution and the five counters are fixed there. After
+// it only the number of solutions matters, and every board still waiting on
+// the stack is a disjoint part of the rest of the search whose solutions are
+// exactly the complete grids its candidates allow (every deduction of the
+// logic step removes only candidates that no solution uses). So the rest is
+// counted on candidate masks, which gives the same number far sooner.
 #include "analysis/search.h"
 
 #include <cstdlib>
 
 #include "analysis/logic_step.h"
+#include "candidates/solution_counter.h"
 #include "model/placement.h"
 
 namespace numpl {
 
 namespace {
+
+// Nodes the check for "no solution at all" may spend before the search
+// starts. A grid with solutions usually shows one within a few dozen nodes;
+// the bound keeps a hard grid from waiting long for a check that then finds
+// nothing to skip.
+constexpr int64_t NO_SOLUTION_CHECK_NODES = 4096;
 
 // The window reads the solution and counters as soon as it sees a nonzero
 // solutionCount, so they go out first and the count's release store publishes
@@ -25,11 +40,18 @@ void publishFirstSolution(const Board* board, Puzzle* puzzle) {
     puzzle->branchCount.store(context->branchCount, std::memory_order_relaxed);
 }
 
+// Boards are made when the search first reaches their depth: most searches
+// stay far above the N*N+2 levels the stack allows.
+Board* boardAt(Board** stack, int32_t depth, int32_t boxOrder) {
+    if (stack[depth] == nullptr) stack[depth] = createBoard(boxOrder);
+    return stack[depth];
+}
+
 // Board depth+1 takes the candidate; board depth loses it and keeps the
 // remaining alternatives for when the search steps back.
 void branch(Board** stack, int32_t depth, int32_t column, int32_t row, int32_t digit) {
     Board* board = stack[depth];
-    Board* deeper = stack[depth + 1];
+    Board* deeper = boardAt(stack, depth + 1, board->context->boxOrder);
     copyBoard(board, deeper);
     placeDigit(deeper, column, row, digit);
     --deeper->remaining;
@@ -37,31 +59,78 @@ void branch(Board** stack, int32_t depth, int32_t column, int32_t row, int32_t d
     ++board->context->branchCount;
 }
 
+// Scratch for the counts on candidate masks, for one analysis.
+struct CountScratch {
+    SolutionCounter* counter;
+    CandidateGrid* grid;
+};
+
+CountScratch createCountScratch(int32_t boxOrder) {
+    CountScratch scratch{createSolutionCounter(boxOrder), static_cast<CandidateGrid*>(std::malloc(sizeof(CandidateGrid)))};
+    if (scratch.grid == nullptr) failAllocation();
+    return scratch;
+}
+
+void destroyCountScratch(CountScratch* scratch) {
+    destroySolutionCounter(scratch->counter);
+    std::free(scratch->grid);
+}
+
+// The boards at depths top..0, deepest first as the search would resume them,
+// counted on candidate masks onto the solutions found so far.
+int32_t countWaitingBoards(Board** stack, int32_t top, Puzzle* puzzle, int32_t found) {
+    int32_t boxOrder = stack[0]->context->boxOrder;
+    CountScratch scratch = createCountScratch(boxOrder);
+    std::atomic<int32_t> tally(found);
+    CountControl control{&tally, SOLUTION_LIMIT, &puzzle->cancelRequested, &puzzle->solutionCount};
+    for (int32_t depth = top; depth >= 0; --depth) {
+        const Board* board = stack[depth];
+        loadCandidateGrid(scratch.grid, boxOrder, board->values, board->cellKeys);
+        CountOutcome outcome = countSolutions(scratch.counter, scratch.grid, &control, 0, nullptr, nullptr);
+        if (outcome != COUNT_EXHAUSTED) break;
+    }
+    destroyCountScratch(&scratch);
+    int32_t total = tally.load(std::memory_order_relaxed);
+    return total < SOLUTION_LIMIT ? total : SOLUTION_LIMIT;
+}
+
+// True when the loaded board provably has no solution. Whatever path the
+// search would take, such a grid publishes nothing and ends with 0.
+bool provablyUnsolvable(const Board* board, Puzzle* puzzle) {
+    int32_t boxOrder = board->context->boxOrder;
+    CountScratch scratch = createCountScratch(boxOrder);
+    loadCandidateGrid(scratch.grid, boxOrder, board->values, board->cellKeys);
+    std::atomic<int32_t> tally(0);
+    CountControl control{&tally, 1, &puzzle->cancelRequested, nullptr};
+    CountOutcome outcome =
+        countSolutions(scratch.counter, scratch.grid, &control, NO_SOLUTION_CHECK_NODES, nullptr, nullptr);
+    destroyCountScratch(&scratch);
+    return outcome == COUNT_EXHAUSTED && tally.load(std::memory_order_relaxed) == 0;
+}
+
 } // namespace
 
 int32_t searchSolutions(Board** stack, Puzzle* puzzle) {
     int32_t depth = 0;
-    int32_t solutions = 0;
     while (depth >= 0) {
-        if (puzzle->cancelRequested.load(std::memory_order_relaxed) != 0) return solutions;
+        if (puzzle->cancelRequested.load(std::memory_order_relaxed) != 0) return 0;
         int32_t column = 0;
         int32_t row = 0;
         int32_t digit = 0;
         int32_t status = logicStep(stack[depth], &column, &row, &digit);
         if (status == STATUS_SOLVED) {
-            ++solutions;
-            if (solutions == 1) publishFirstSolution(stack[depth], puzzle);
-            puzzle->solutionCount.store(solutions, std::memory_order_release);
-            if (solutions == SOLUTION_LIMIT) return solutions;
-            --depth;
-        } else if (status == STATUS_PROGRESS) {
+            publishFirstSolution(stack[depth], puzzle);
+            puzzle->solutionCount.store(1, std::memory_order_release);
+            return countWaitingBoards(stack, depth - 1, puzzle, 1);
+        }
+        if (status == STATUS_PROGRESS) {
             branch(stack, depth, column, row, digit);
             ++depth;
         } else {
             --depth;
         }
     }
-    return solutions;
+    return 0;
 }
 
 int32_t analysePuzzle(Puzzle* puzzle) {
@@ -70,15 +139,17 @@ int32_t analysePuzzle(Puzzle* puzzle) {
     // A branch adds one placed cell per level and a solved board never
     // branches, so depth stays within 0..N*N and the stack cannot overflow.
     int32_t depthCount = side * side + 2;
-    auto** stack = static_cast<Board**>(std::malloc(sizeof(Board*) * static_cast<size_t>(depthCount)));
+    auto** stack = static_cast<Board**>(std::calloc(static_cast<size_t>(depthCount), sizeof(Board*)));
     if (stack == nullptr) failAllocation();
-    for (int32_t i = 0; i < depthCount; ++i) stack[i] = createBoard(boxOrder);
+    stack[0] = createBoard(boxOrder);
     SolveContext* context = createSolveContext(boxOrder);
     context->threadCount = puzzle->threadCount.load(std::memory_order_relaxed);
     stack[0]->context = context;
 
     int32_t result = 0;
-    if (loadGivens(stack[0], puzzle) != 0) result = searchSolutions(stack, puzzle);
+    if (loadGivens(stack[0], puzzle) != 0 && !provablyUnsolvable(stack[0], puzzle)) {
+        result = searchSolutions(stack, puzzle);
+    }
 
     destroySolveContext(context);
     for (int32_t i = 0; i < depthCount; ++i) destroyBoard(stack[i]);
