@@ -25,6 +25,16 @@ using testing::puzzleFromText;
 using testing::randomGivens;
 using testing::readKnownCounts;
 
+// A 25x25 grid at 45 % fill (Lloyd & Amos, instance set "general", fill 45,
+// instance 0): its first solution comes within milliseconds, its 1000th
+// only after many seconds of counting.
+const char* const SLOW_COUNT_25 =
+    ".M1G...9IO5.....3.BLJKHNP.B..5.7....1G.8.JN.P.....9.A..P.N..IL..CD.6K...2..I...7FJD.1B..N.HE.8.O.5.....C..B2L.F.36..M7O.....I"
+    ".NH.L..714..C.M.A...P.EF2.OE.B....C.....L.K..59M4G..F.A.M.E..5..3.I12C.L..7J4CM9..P.L..FO.GD......3.......A.FK2.BLP.6.3......"
+    "...7O39K.2..I.GJ.....F8P.2.8D................E5..6A.GPH........3.O.C.....B...M....45.C..D...2H1K7..3.I.J....P.42..F8....M..AO"
+    "..B....M..E..8O6KJ...P.D.KED9P1.L...M...7...H6A...5......F.7L.P.NE1.C..432JN2.8.EP..9.....3.L.M1.7....7....O..3.A.........FEK"
+    "18P.E..C7FM..BDA2.9.IJ.....KN..........5F..J...D9MO.9F.M2B86K7L.....1DC....M.2I3..5.APO..9K..L87N.1E7...D.O3..N.1CI..E..28.KF";
+
 struct Counters {
     int32_t single, basic, pairTriple, assumption, branch;
     bool operator==(const Counters&) const = default;
@@ -142,6 +152,7 @@ TEST(AnalysePuzzleFailures, NoSolutionAndUnloadableGivens) {
     markUnwritten(puzzle);
     EXPECT_EQ(0, analysePuzzle(puzzle));
     EXPECT_TRUE(solutionUnwritten(puzzle));
+    EXPECT_EQ((Counters{-5, -5, -5, -5, -5}), countersOf(puzzle));
     destroyPuzzle(puzzle);
 
     // A 10 in an otherwise empty 9x9 grid: a search would find 1000
@@ -168,11 +179,11 @@ TEST(AnalysePuzzleCancel, RequestBeforeTheStartStopsAtOnce) {
     destroyPuzzle(puzzle);
 }
 
-// The empty 16x16 grid takes far longer to reach 1000 solutions than this
-// thread takes to react to the first one. What it sees on the first nonzero
-// count must already be the complete first solution and its counters.
-TEST(AnalysePuzzleCancel, RequestWhileRunningStopsAtTheNextLogicStep) {
-    Puzzle* puzzle = puzzleFromCells(4, std::vector<int32_t>(256, 0));
+// The grid takes far longer to reach 1000 solutions than this thread takes to
+// react to the first one. What it sees on the first nonzero count must
+// already be the complete first solution and its counters.
+TEST(AnalysePuzzleCancel, RequestWhileRunningStopsTheAnalysis) {
+    Puzzle* puzzle = puzzleFromText(SLOW_COUNT_25);
     puzzle->threadCount = 2;
     markUnwritten(puzzle);
     std::atomic<int32_t> result{-1};
@@ -192,6 +203,29 @@ TEST(AnalysePuzzleCancel, RequestWhileRunningStopsAtTheNextLogicStep) {
     destroyPuzzle(puzzle);
 }
 
+// After the first solution the rest is counted apart from the search; a cancel
+// request must stop that count too, and the count it returns is the one
+// published.
+TEST(AnalysePuzzleCancel, RequestWhileCountingAfterTheFirstSolutionStopsTheCount) {
+    for (int32_t threads : {1, 2}) {
+        Puzzle* puzzle = puzzleFromText(SLOW_COUNT_25);
+        ASSERT_NE(nullptr, puzzle);
+        puzzle->threadCount = threads;
+        std::atomic<int32_t> result{-1};
+        std::thread worker([&] { result = analysePuzzle(puzzle); });
+        while (puzzle->solutionCount.load(std::memory_order_acquire) < 2 && result.load() < 0) {
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        puzzle->cancelRequested = 1;
+        worker.join();
+        EXPECT_TRUE(isSolutionOf(puzzle, puzzle->solution)) << "threads " << threads;
+        EXPECT_GE(result.load(), 2) << "threads " << threads;
+        EXPECT_LT(result.load(), 1000) << "threads " << threads;
+        EXPECT_EQ(result.load(), puzzle->solutionCount.load()) << "threads " << threads;
+        destroyPuzzle(puzzle);
+    }
+}
+
 // Every `parallelEvery`-th grid runs the parallel assumption method.
 void expectCountsMatchBruteForce(int32_t n, int32_t grids, int32_t minGivens, int32_t maxGivens,
                                  int32_t parallelEvery, uint32_t seed) {
@@ -205,10 +239,17 @@ void expectCountsMatchBruteForce(int32_t n, int32_t grids, int32_t minGivens, in
         int32_t expected = BruteCounter(n, cells).count(SOLUTION_LIMIT);
         Puzzle* puzzle = puzzleFromCells(n, cells);
         puzzle->threadCount = g % parallelEvery == 0 ? 2 : 1;
+        markUnwritten(puzzle);
         int32_t got = analysePuzzle(puzzle);
         EXPECT_EQ(expected, got) << "seed " << seed << " grid " << g;
+        EXPECT_EQ(expected, puzzle->solutionCount.load()) << "seed " << seed << " grid " << g;
         if (got > 0) {
             EXPECT_TRUE(isSolutionOf(puzzle, puzzle->solution)) << "seed " << seed << " grid " << g;
+        } else {
+            // Without a solution nothing is published, whichever way the
+            // analysis finds that out.
+            EXPECT_TRUE(solutionUnwritten(puzzle)) << "seed " << seed << " grid " << g;
+            EXPECT_EQ((Counters{-5, -5, -5, -5, -5}), countersOf(puzzle)) << "seed " << seed << " grid " << g;
         }
         destroyPuzzle(puzzle);
         (expected == 0 ? zero : expected == 1 ? unique : several) += 1;
