@@ -26,7 +26,6 @@ constexpr int SHOW_BUTTON_ID = 0x6001;
 constexpr int HIDE_BUTTON_ID = 0x6002;
 constexpr int DIFFICULTY_BOX_ID = 0x7001;
 
-constexpr int MAX_CELLS = MAX_SIDE * MAX_SIDE;  // 625 slots, whatever the grid size
 constexpr int TEXT_BUFFER = 4096;               // characters read from a field, terminator included
 
 // The frame's client area at start and the splitter limits.
