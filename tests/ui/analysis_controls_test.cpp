@@ -17,11 +17,12 @@ namespace {
 
 class AnalysisTest : public UiTest {
 protected:
-    // Switches to 25x25, whose empty grid takes many seconds to count, and
+    // Switches to 25x25, types a puzzle whose analysis takes minutes, and
     // waits until its worker reports progress.
     void startLongAnalysis() {
         click(GetDlgItem(leftPane, 0x3003));
         ASSERT_TRUE(waitForGrid(25));
+        typeGrid(digitsOf(HARD_25));
         ASSERT_TRUE(pumpUntil([&] {
             std::wstring count = countText();
             return count.size() > 4 && count.substr(count.size() - 4) == L" 解析中";
@@ -160,12 +161,18 @@ TEST_F(AnalysisTest, PuzzleWithoutSolutionEndsAtZeroWithLastCellRed) {
     EXPECT_TRUE(waitForNewResult(L"1000以上")) << "emptying the marked cell restarts the analysis";
 }
 
-// Few givens, so that the tick that reads them is short next to the many
-// seconds the empty 25x25 grid takes: the running analysis is still busy
-// when it is cancelled.
+// The running analysis is still busy when it is cancelled. Its givens are
+// cleared in one tick and the new ones typed in the next, as a user would:
+// within one tick a scan checks each changed cell against the cells not yet
+// read, which would pair new givens with old ones.
 TEST_F(AnalysisTest, TypingDuringAnalysisCancelsAndRestarts) {
     startLongAnalysis();
     size_t from = countHistory.size();
+    std::vector<int> hard = digitsOf(HARD_25);
+    for (size_t k = 0; k < hard.size(); ++k) {
+        if (hard[k] != 0) typeInto(static_cast<int>(k), L"");
+    }
+    ASSERT_TRUE(pumpTicks(1));
     typeGrid(noRoomForOne25());
     ASSERT_TRUE(waitForCount(L"0"));
     EXPECT_TRUE(countShowed(from, L"解析中", L"解析中断")) << "the running analysis was cancelled";

@@ -3,7 +3,10 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
+#include "test_puzzles.h"
+#include "ui/ui_state.h"
 #include "ui_driver.h"
 
 namespace numpl::test {
@@ -248,6 +251,16 @@ TEST(FrameExit, CloseBoxEndsProgramWithCodeZeroDuringAnalysis) {
     ASSERT_TRUE(waitForRemoteCount(frame, L"1000以上"));
     HWND left = FindWindowExW(frame, nullptr, L"LeftWindow", nullptr);
     SendMessageW(GetDlgItem(left, 0x3003), BM_CLICK, 0, 0);
+    std::vector<int> givens = digitsOf(HARD_25);
+    for (DWORD start = GetTickCount(); GetDlgItem(left, CELL_ID_BASE + 624) == nullptr; Sleep(50)) {
+        ASSERT_LT(GetTickCount() - start, 30000u) << "no 25x25 grid";
+    }
+    for (size_t k = 0; k < givens.size(); ++k) {
+        if (givens[k] == 0) continue;
+        std::wstring text = std::to_wstring(givens[k]);
+        SendMessageW(GetDlgItem(left, CELL_ID_BASE + static_cast<int>(k)), WM_SETTEXT, 0,
+                     reinterpret_cast<LPARAM>(text.c_str()));
+    }
     ASSERT_TRUE(waitForRemoteCount(frame, L" 解析中", false)) << "no progress shown";
     PostMessageW(frame, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(0u, numpl.exitCode());

@@ -1,6 +1,6 @@
-// Small fixed grids for the UI tests, checked by hand beforehand: the 9x9
-// puzzle has exactly one solution, SOLUTION_9, which is a valid grid that
-// agrees with every given.
+// Fixed grids for the UI tests. The small ones were checked by hand
+// beforehand: the 9x9 puzzle has exactly one solution, SOLUTION_9, which is a
+// valid grid that agrees with every given.
 #ifndef NUMPL_TESTS_UI_TEST_PUZZLES_H
 #define NUMPL_TESTS_UI_TEST_PUZZLES_H
 
@@ -8,9 +8,12 @@
 
 namespace numpl::test {
 
+// '.' is empty, '1'-'9' are 1-9 and 'A'-'P' are 10-25.
 inline std::vector<int> digitsOf(const char* rows) {
     std::vector<int> cells;
-    for (const char* p = rows; *p != '\0'; ++p) cells.push_back(*p == '.' ? 0 : *p - '0');
+    for (const char* p = rows; *p != '\0'; ++p) {
+        cells.push_back(*p == '.' ? 0 : *p <= '9' ? *p - '0' : *p - 'A' + 10);
+    }
     return cells;
 }
 
@@ -57,6 +60,16 @@ inline std::vector<int> noRoomForOne25() {
     cells[24] = 2;
     return cells;
 }
+
+// A minimal 25x25 puzzle (one of Alain Frisch's, as the Gecode examples carry
+// it): one solution, and its analysis takes minutes, so one that is started
+// is still running whenever a test needs it to be.
+inline const char HARD_25[] =
+    "...G...9..4.....6F..L8...CEIN.HDM.OF.1L..A..9PJ.4......A...L..JBN.2.D.1...HP49...JB23.AD..7E..C5F...A1H....F.N5....I.BL...26."
+    "....7..C.6...H4B..1....I5.F.P...I..B..7.5.L...9....L6A...5OF.8P...K.NE..734B2.E..L...1J.5....O7.K.APO.5.CB1.P....3EM....2L.H."
+    "2..MJ.A...9.3.7......P.8C.....CF.DPG62N.E...OH.M.J.DL..OM..IE.B8..NH...3..K.CO1F.B.N.AH..P.78.JE...DE..6.....H......4M.KIB9.."
+    "N.J..6......C..1.5.G..H.....75LG...6..1..CI..4.E..9K..6.....HGN.O2P.4.......OA..IP849...2.K3...7GN....G....N...P.D9....A...C1"
+    "J...M.NAFE.4..23.7....8L......J.H9CD1LP..GO....4ME48NK..5.M......JL.......9.I.OG....835.A.DH..P.....35......L.J..E....8IG.67B";
 
 } // namespace numpl::test
 
