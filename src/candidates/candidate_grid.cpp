@@ -30,16 +30,22 @@ CandidateShape buildShape(int32_t n) {
             s.unitCells[units[i]][filled[units[i]]++] = static_cast<uint16_t>(cell);
         }
     }
+    s.pairedPeerCount = 2 * (side - n) + (n - 1) * (n - 1);
     for (int32_t cell = 0; cell < s.cellCount; ++cell) {
-        int32_t r = cell / side;
-        int32_t c = cell % side;
-        int32_t count = 0;
+        int32_t paired = 0;
+        int32_t single = s.pairedPeerCount;
         for (int32_t other = 0; other < s.cellCount; ++other) {
             if (other == cell) continue;
-            int32_t r2 = other / side;
-            int32_t c2 = other % side;
-            bool sameBox = r / n == r2 / n && c / n == c2 / n;
-            if (r == r2 || c == c2 || sameBox) s.peers[cell][count++] = static_cast<uint16_t>(other);
+            uint8_t notShared[3];
+            int32_t count = 0;
+            for (int32_t i = 0; i < 3; ++i) {
+                if (s.cellUnits[other][i] != s.cellUnits[cell][i]) notShared[count++] = static_cast<uint8_t>(s.cellUnits[other][i]);
+            }
+            if (count == 3) continue;
+            int32_t slot = count == 2 ? paired++ : single++;
+            s.peers[cell][slot] = static_cast<uint16_t>(other);
+            s.peerUnits[cell][slot][0] = notShared[0];
+            s.peerUnits[cell][slot][1] = count == 2 ? notShared[1] : notShared[0];
         }
     }
     return s;
@@ -62,14 +68,27 @@ inline int32_t unitItem(const CandidateShape* s, int32_t unit, int32_t digitInde
 
 inline void push(CandidateGrid* g, int32_t item) { g->pending[g->pendingCount++] = static_cast<uint16_t>(item); }
 
-// One open cell of `unit` fewer can take digit index k. False when that was
-// the last one and k is not placed in the unit.
-inline bool losePlace(CandidateGrid* g, const CandidateShape* s, int32_t unit, int32_t k, uint32_t bit) {
-    if ((g->placed[unit] & bit) != 0) return true;
+// One open cell of `unit` fewer can take digit index k, which is not placed
+// in the unit: an open cell never keeps a digit that a unit of its own holds,
+// since placing a digit removes it from every peer. False when that was the
+// last place.
+inline bool losePlace(CandidateGrid* g, const CandidateShape* s, int32_t unit, int32_t k) {
     uint8_t left = --g->places[unit * s->side + k];
     if (left > 1) return true;
     if (left == 0) return false;
     push(g, unitItem(s, unit, k));
+    return true;
+}
+
+// Removes the digit from a peer that still has it; false when the peer is
+// left without candidates.
+inline bool dropFromPeer(CandidateGrid* g, int32_t peer, uint32_t bit) {
+    uint32_t mask = g->candidates[peer] ^ bit;
+    g->candidates[peer] = mask;
+    if ((mask & (mask - 1)) == 0) {
+        if (mask == 0) return false;
+        push(g, peer);
+    }
     return true;
 }
 
@@ -80,6 +99,7 @@ inline bool placeBit(CandidateGrid* g, int32_t cell, uint32_t bit) {
     g->candidates[cell] = 0;
     g->values[cell] = static_cast<uint8_t>(k + 1);
     --g->remaining;
+    g->placedCells[g->placedCount++] = static_cast<uint16_t>(cell);
     const uint16_t* units = s->cellUnits[cell];
     g->placed[units[0]] |= bit;
     g->placed[units[1]] |= bit;
@@ -87,27 +107,28 @@ inline bool placeBit(CandidateGrid* g, int32_t cell, uint32_t bit) {
     // The cell's other digits lose it as a place in each of its units.
     for (; others != 0; others &= others - 1) {
         int32_t other = __builtin_ctz(others);
-        uint32_t otherBit = others & (0u - others);
-        if (!losePlace(g, s, units[0], other, otherBit)) return false;
-        if (!losePlace(g, s, units[1], other, otherBit)) return false;
-        if (!losePlace(g, s, units[2], other, otherBit)) return false;
+        if (!losePlace(g, s, units[0], other)) return false;
+        if (!losePlace(g, s, units[1], other)) return false;
+        if (!losePlace(g, s, units[2], other)) return false;
     }
-    // The digit leaves every peer that still has it.
+    // The digit leaves every peer that still has it, and with it a place in
+    // the peer's units that the cell is not in (those it shares now hold the
+    // digit).
     const uint16_t* peers = s->peers[cell];
-    for (int32_t i = 0; i < s->peerCount; ++i) {
+    const uint8_t(*peerUnits)[2] = s->peerUnits[cell];
+    int32_t i = 0;
+    for (; i < s->pairedPeerCount; ++i) {
         int32_t peer = peers[i];
-        uint32_t mask = g->candidates[peer];
-        if ((mask & bit) == 0) continue;
-        mask ^= bit;
-        g->candidates[peer] = mask;
-        if ((mask & (mask - 1)) == 0) {
-            if (mask == 0) return false;
-            push(g, peer);
-        }
-        const uint16_t* peerUnits = s->cellUnits[peer];
-        if (!losePlace(g, s, peerUnits[0], k, bit)) return false;
-        if (!losePlace(g, s, peerUnits[1], k, bit)) return false;
-        if (!losePlace(g, s, peerUnits[2], k, bit)) return false;
+        if ((g->candidates[peer] & bit) == 0) continue;
+        if (!dropFromPeer(g, peer, bit)) return false;
+        if (!losePlace(g, s, peerUnits[i][0], k)) return false;
+        if (!losePlace(g, s, peerUnits[i][1], k)) return false;
+    }
+    for (; i < s->peerCount; ++i) {
+        int32_t peer = peers[i];
+        if ((g->candidates[peer] & bit) == 0) continue;
+        if (!dropFromPeer(g, peer, bit)) return false;
+        if (!losePlace(g, s, peerUnits[i][0], k)) return false;
     }
     return true;
 }
@@ -134,6 +155,7 @@ void clearGrid(CandidateGrid* g, int32_t boxOrder) {
     g->shape = s;
     g->remaining = 0;
     g->pendingCount = 0;
+    g->placedCount = 0;
     std::memset(g->placed, 0, sizeof(uint32_t) * static_cast<size_t>(s->unitCount));
     std::memset(g->places, 0, static_cast<size_t>(s->unitCount * s->side));
 }
@@ -216,6 +238,7 @@ void copyCandidateGrid(const CandidateGrid* src, CandidateGrid* dst) {
     dst->shape = s;
     dst->remaining = src->remaining;
     dst->pendingCount = src->pendingCount;
+    dst->placedCount = 0;
     std::memcpy(dst->placed, src->placed, sizeof(uint32_t) * static_cast<size_t>(s->unitCount));
     std::memcpy(dst->candidates, src->candidates, sizeof(uint32_t) * static_cast<size_t>(s->cellCount));
     std::memcpy(dst->values, src->values, static_cast<size_t>(s->cellCount));

@@ -46,11 +46,17 @@ struct CandidateShape {
     int32_t side;
     int32_t cellCount;
     int32_t unitCount;
-    int32_t peerCount;
+    int32_t peerCount;                         // 3N - 2n - 1
+    int32_t pairedPeerCount;                   // the first peers, which share one unit with the cell
     uint32_t fullMask;                         // the low N bits
     uint16_t cellUnits[MAX_CELLS][3];          // row, column and box unit of a cell
     uint16_t unitCells[MAX_UNITS][MAX_SIDE];   // cells of a unit; boxes row by row
-    uint16_t peers[MAX_CELLS][MAX_PEERS];      // every other cell of the three units, once
+    // Every other cell of the cell's three units, once: first those that
+    // share only one unit with it, then those that share two (a row or
+    // column inside its box). peerUnits holds the peer's units that the cell
+    // is not in: two for the first kind, one (the first entry) for the second.
+    uint16_t peers[MAX_CELLS][MAX_PEERS];
+    uint8_t peerUnits[MAX_CELLS][MAX_PEERS][2];
 };
 
 // The shape of box order 2..5; the tables are filled before main runs.
@@ -63,11 +69,13 @@ struct CandidateGrid {
     const CandidateShape* shape;
     int32_t remaining;                      // open cells
     int32_t pendingCount;                   // items waiting to be looked at
+    int32_t placedCount;                    // cells placed since the grid was loaded or copied into
     uint32_t placed[MAX_UNITS];             // digits placed in each unit
     uint32_t candidates[MAX_CELLS];         // candidates of each open cell
     uint8_t values[MAX_CELLS];              // placed digit, 0 when open
     uint8_t places[MAX_UNITS * MAX_SIDE];   // unit u, digit index k at u*N + k: open cells of u that take it
     uint16_t pending[PENDING_CAPACITY];     // cells and unit-digit pairs that may be singles or empty
+    uint16_t placedCells[MAX_CELLS];        // those cells, in the order they were placed
 };
 
 // Builds the grid from a board's digits and cell keys (N^2 entries each, in

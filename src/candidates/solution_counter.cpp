@@ -10,8 +10,7 @@
 namespace numpl {
 
 struct SolutionCounter {
-    int32_t boxOrder;
-    int32_t depthCount;          // N^2 + 1: a frame per placed branch cell and the start
+    int32_t depthCount;          // a frame per branch on the way down and the start: at most 626
     int32_t top;                 // deepest live frame after a count that ran out of budget; -1 otherwise
     CandidateGrid** frames;      // made on first use
     int32_t* branchItems;        // the cell or unit-digit pair each frame branches on
@@ -164,12 +163,10 @@ inline bool mustStop(const CountControl* control, CountOutcome* outcome) {
 
 } // namespace
 
-SolutionCounter* createSolutionCounter(int32_t boxOrder) {
+SolutionCounter* createSolutionCounter() {
     auto* counter = static_cast<SolutionCounter*>(std::calloc(1, sizeof(SolutionCounter)));
     if (counter == nullptr) failAllocation();
-    int32_t side = boxOrder * boxOrder;
-    counter->boxOrder = boxOrder;
-    counter->depthCount = side * side + 1;
+    counter->depthCount = MAX_CELLS + 1;
     counter->top = -1;
     size_t depths = static_cast<size_t>(counter->depthCount);
     counter->frames = static_cast<CandidateGrid**>(std::calloc(depths, sizeof(CandidateGrid*)));

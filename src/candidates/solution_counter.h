@@ -28,16 +28,16 @@ struct CountControl {
 };
 
 // The search stack of one count: a grid per depth, made when first reached
-// and kept for later counts of the same box order.
+// and kept for later counts, of any box order.
 struct SolutionCounter;
 
-SolutionCounter* createSolutionCounter(int32_t boxOrder);
+SolutionCounter* createSolutionCounter();
 void destroySolutionCounter(SolutionCounter* counter);
 
 // Counts the solutions of `start` (left unchanged) into the tally. At most
 // nodeBudget placements are tried when it is positive. `firstSolution`, when
 // given, receives the first solved grid this call meets and *foundOne says
-// whether there was one. The grid's box order must be the counter's.
+// whether there was one.
 CountOutcome countSolutions(SolutionCounter* counter, const CandidateGrid* start, const CountControl* control,
                             int64_t nodeBudget, CandidateGrid* firstSolution, bool* foundOne);
 
