@@ -16,6 +16,21 @@ namespace {
 
 AssumptionScratch scratch = {};
 
+// A trial that does not contradict places a set of digits; a later trial of
+// any of them on the same base cannot contradict either, since its
+// propagation derives a subset of the same closure. Such digits get the
+// current stamp, and a trial whose digit carries it is not run. The stamp
+// moves on at every call and every elimination, which changes the base.
+uint32_t safeStamps[MAX_CELLS * MAX_SIDE];
+uint32_t currentStamp = 0;
+
+void nextStamp() {
+    if (++currentStamp == 0) {
+        for (uint32_t& stamp : safeStamps) stamp = 0;
+        currentStamp = 1;
+    }
+}
+
 // The entry packs (column, row, digit) into the low 15 bits and leaves bit 31
 // for the parallel trials' "impossible" mark:
 //
@@ -117,15 +132,34 @@ bool trialContradicts(const CandidateGrid* base, CandidateGrid* trial, int32_t e
     return propagateCandidates(trial) == STATUS_CONTRADICTION;
 }
 
+// The same, on one thread, skipping a trial whose outcome an earlier one of
+// the same base already settled. Only a trial of a digit that is still a
+// candidate stamps what it placed: placing a removed digit restores options
+// that the base had lost, so its closure says nothing about the others.
+bool stampedTrialContradicts(const CandidateGrid* base, CandidateGrid* trial, int32_t entry, int32_t side) {
+    int32_t cell = entryCell(entry, side);
+    int32_t digit = entryDigit(entry);
+    if (safeStamps[cell * MAX_SIDE + digit - 1] == currentStamp) return false;
+    if (trialContradicts(base, trial, entry, side)) return true;
+    if ((base->candidates[cell] >> (digit - 1) & 1) != 0) {
+        for (int32_t i = 0; i < trial->placedCount; ++i) {
+            int32_t placed = trial->placedCells[i];
+            safeStamps[placed * MAX_SIDE + trial->values[placed] - 1] = currentStamp;
+        }
+    }
+    return false;
+}
+
 // Each trial sees the eliminations of the trials before it, so one call can
 // learn more than the parallel variant does.
 int32_t runTrialsInOrder(Board* board, int32_t count, int32_t side) {
     int32_t result = STATUS_NO_CHANGE;
     for (int32_t i = 0; i < count; ++i) {
         int32_t entry = scratch.trialList[i];
-        if (trialContradicts(scratch.baseGrid, scratch.trialGrids[0], entry, side)) {
+        if (stampedTrialContradicts(scratch.baseGrid, scratch.trialGrids[0], entry, side)) {
             eliminateCandidate(board, entryColumn(entry), entryRow(entry), entryDigit(entry));
             removeCandidate(scratch.baseGrid, entryCell(entry, side), entryDigit(entry));
+            nextStamp();
             result = STATUS_PROGRESS;
         }
     }
@@ -156,7 +190,7 @@ void runTrials(int32_t count, const Board* board) {
     bool team = threads > 1 && static_cast<int64_t>(count) * board->remaining >= TEAM_WORK_THRESHOLD;
     if (!team) {
         for (int32_t i = 0; i < count; ++i) {
-            if (trialContradicts(scratch.baseGrid, scratch.trialGrids[0], scratch.trialList[i], side)) {
+            if (stampedTrialContradicts(scratch.baseGrid, scratch.trialGrids[0], scratch.trialList[i], side)) {
                 scratch.trialList[i] |= TRIAL_FAILED;
             }
         }
@@ -186,6 +220,7 @@ int32_t assumptionMethod(Board* board) {
     const SolveContext* context = board->context;
     int32_t side = context->boxOrder * context->boxOrder;
     loadCandidateGrid(scratch.baseGrid, context->boxOrder, board->values, board->cellKeys);
+    nextStamp();
     if (context->threadCount == 1) return runTrialsInOrder(board, count, side);
     runTrials(count, board);
     return mergeMarks(board, count);

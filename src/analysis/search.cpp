@@ -21,11 +21,16 @@ namespace numpl {
 
 namespace {
 
-// Nodes the check for "no solution at all" may spend before the search
-// starts. A grid with solutions usually shows one within a few dozen nodes;
-// the bound keeps a hard grid from waiting long for a check that then finds
-// nothing to skip.
-constexpr int64_t NO_SOLUTION_CHECK_NODES = 4096;
+// Nodes the count before the search may spend. Most grids are settled well
+// within it, up to two solutions: none (the answer is 0 and nothing is
+// published, whatever path the search would take), exactly one (the search
+// only has to reach it), or two or more. The bound keeps a hard grid from
+// waiting long for a count that then does not finish.
+constexpr int64_t PRE_COUNT_NODES = 2048;
+
+// What the count before the search learnt of the total.
+constexpr int32_t TOTAL_UNKNOWN = -1;
+constexpr int32_t TOTAL_SEVERAL = 2;
 
 // The window reads the solution and counters as soon as it sees a nonzero
 // solutionCount, so they go out first and the count's release store publishes
@@ -59,58 +64,58 @@ void branch(Board** stack, int32_t depth, int32_t column, int32_t row, int32_t d
     ++board->context->branchCount;
 }
 
-// Scratch for the counts on candidate masks, for one analysis.
+// Scratch for the counts on candidate masks, built on first use and kept for
+// the process like the assumption method's: one analysis runs at a time.
 struct CountScratch {
     SolutionCounter* counter;
     CandidateGrid* grid;
 };
 
-CountScratch createCountScratch(int32_t boxOrder) {
-    CountScratch scratch{createSolutionCounter(boxOrder), static_cast<CandidateGrid*>(std::malloc(sizeof(CandidateGrid)))};
-    if (scratch.grid == nullptr) failAllocation();
-    return scratch;
-}
+CountScratch countScratch = {};
 
-void destroyCountScratch(CountScratch* scratch) {
-    destroySolutionCounter(scratch->counter);
-    std::free(scratch->grid);
+CountScratch* prepareCountScratch() {
+    if (countScratch.counter == nullptr) {
+        countScratch.counter = createSolutionCounter();
+        countScratch.grid = static_cast<CandidateGrid*>(std::malloc(sizeof(CandidateGrid)));
+        if (countScratch.grid == nullptr) failAllocation();
+    }
+    return &countScratch;
 }
 
 // The boards at depths top..0, deepest first as the search would resume them,
 // counted on candidate masks onto the solutions found so far.
 int32_t countWaitingBoards(Board** stack, int32_t top, Puzzle* puzzle, int32_t found) {
     int32_t boxOrder = stack[0]->context->boxOrder;
-    CountScratch scratch = createCountScratch(boxOrder);
+    CountScratch* scratch = prepareCountScratch();
     std::atomic<int32_t> tally(found);
     CountControl control{&tally, SOLUTION_LIMIT, &puzzle->cancelRequested, &puzzle->solutionCount};
     for (int32_t depth = top; depth >= 0; --depth) {
         const Board* board = stack[depth];
-        loadCandidateGrid(scratch.grid, boxOrder, board->values, board->cellKeys);
-        CountOutcome outcome = countSolutions(scratch.counter, scratch.grid, &control, 0, nullptr, nullptr);
+        loadCandidateGrid(scratch->grid, boxOrder, board->values, board->cellKeys);
+        CountOutcome outcome = countSolutions(scratch->counter, scratch->grid, &control, 0, nullptr, nullptr);
         if (outcome != COUNT_EXHAUSTED) break;
     }
-    destroyCountScratch(&scratch);
     int32_t total = tally.load(std::memory_order_relaxed);
     return total < SOLUTION_LIMIT ? total : SOLUTION_LIMIT;
 }
 
-// True when the loaded board provably has no solution. Whatever path the
-// search would take, such a grid publishes nothing and ends with 0.
-bool provablyUnsolvable(const Board* board, Puzzle* puzzle) {
+// 0 or 1 when the loaded board has exactly that many solutions, TOTAL_SEVERAL
+// for two or more, TOTAL_UNKNOWN when the count did not finish.
+int32_t countBeforeSearch(const Board* board, Puzzle* puzzle) {
     int32_t boxOrder = board->context->boxOrder;
-    CountScratch scratch = createCountScratch(boxOrder);
-    loadCandidateGrid(scratch.grid, boxOrder, board->values, board->cellKeys);
+    CountScratch* scratch = prepareCountScratch();
+    loadCandidateGrid(scratch->grid, boxOrder, board->values, board->cellKeys);
     std::atomic<int32_t> tally(0);
-    CountControl control{&tally, 1, &puzzle->cancelRequested, nullptr};
-    CountOutcome outcome =
-        countSolutions(scratch.counter, scratch.grid, &control, NO_SOLUTION_CHECK_NODES, nullptr, nullptr);
-    destroyCountScratch(&scratch);
-    return outcome == COUNT_EXHAUSTED && tally.load(std::memory_order_relaxed) == 0;
+    CountControl control{&tally, TOTAL_SEVERAL, &puzzle->cancelRequested, nullptr};
+    CountOutcome outcome = countSolutions(scratch->counter, scratch->grid, &control, PRE_COUNT_NODES, nullptr, nullptr);
+    if (outcome == COUNT_EXHAUSTED) return tally.load(std::memory_order_relaxed);
+    if (outcome == COUNT_LIMITED) return TOTAL_SEVERAL;
+    return TOTAL_UNKNOWN;
 }
 
-} // namespace
-
-int32_t searchSolutions(Board** stack, Puzzle* puzzle) {
+// The search to the first solution; the rest is counted apart unless the
+// total is already known to be 1.
+int32_t search(Board** stack, Puzzle* puzzle, int32_t knownTotal) {
     int32_t depth = 0;
     while (depth >= 0) {
         if (puzzle->cancelRequested.load(std::memory_order_relaxed) != 0) return 0;
@@ -121,6 +126,7 @@ int32_t searchSolutions(Board** stack, Puzzle* puzzle) {
         if (status == STATUS_SOLVED) {
             publishFirstSolution(stack[depth], puzzle);
             puzzle->solutionCount.store(1, std::memory_order_release);
+            if (knownTotal == 1) return 1;
             return countWaitingBoards(stack, depth - 1, puzzle, 1);
         }
         if (status == STATUS_PROGRESS) {
@@ -132,6 +138,10 @@ int32_t searchSolutions(Board** stack, Puzzle* puzzle) {
     }
     return 0;
 }
+
+} // namespace
+
+int32_t searchSolutions(Board** stack, Puzzle* puzzle) { return search(stack, puzzle, TOTAL_UNKNOWN); }
 
 int32_t analysePuzzle(Puzzle* puzzle) {
     int32_t boxOrder = puzzle->boxOrder;
@@ -147,8 +157,9 @@ int32_t analysePuzzle(Puzzle* puzzle) {
     stack[0]->context = context;
 
     int32_t result = 0;
-    if (loadGivens(stack[0], puzzle) != 0 && !provablyUnsolvable(stack[0], puzzle)) {
-        result = searchSolutions(stack, puzzle);
+    if (loadGivens(stack[0], puzzle) != 0) {
+        int32_t knownTotal = countBeforeSearch(stack[0], puzzle);
+        if (knownTotal != 0) result = search(stack, puzzle, knownTotal);
     }
 
     destroySolveContext(context);

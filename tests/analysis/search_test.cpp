@@ -283,6 +283,32 @@ TEST(AnalysePuzzleCounts, MatchKnownCountsWithValidFirstSolutions) {
     }
 }
 
+// searchSolutions on its own, without the count that analysePuzzle runs
+// first: every count past the first solution, also the proof that a unique
+// puzzle has no second one, comes from the boards left on the stack.
+TEST(SearchSolutions, CountsTheBoardsLeftOnTheStackExactly) {
+    for (const char* file : {"known-counts-9x9.txt", "known-counts-16x16.txt", "known-counts-serg.txt"}) {
+        std::vector<testing::KnownCount> lines = readKnownCounts(file);
+        ASSERT_FALSE(lines.empty()) << file;
+        for (size_t i = 0; i < lines.size(); i += 2) {
+            Puzzle* puzzle = puzzleFromText(lines[i].grid);
+            int32_t side = puzzle->boxOrder * puzzle->boxOrder;
+            std::vector<Board*> stack(static_cast<size_t>(side * side + 2));
+            for (Board*& board : stack) board = createBoard(puzzle->boxOrder);
+            SolveContext* context = createSolveContext(puzzle->boxOrder);
+            context->threadCount = 1 + static_cast<int32_t>(i % 2);
+            stack[0]->context = context;
+            ASSERT_EQ(1, loadGivens(stack[0], puzzle));
+            EXPECT_EQ(lines[i].count, searchSolutions(stack.data(), puzzle)) << file << " " << lines[i].grid;
+            EXPECT_EQ(lines[i].count, puzzle->solutionCount.load()) << file << " " << lines[i].grid;
+            EXPECT_TRUE(isSolutionOf(puzzle, puzzle->solution)) << file << " " << lines[i].grid;
+            for (Board* board : stack) destroyBoard(board);
+            destroySolveContext(context);
+            destroyPuzzle(puzzle);
+        }
+    }
+}
+
 // One thread runs the sequential assumption method, which can eliminate more
 // and so count differently, but never reaches other solution counts; from two
 // threads up every figure is identical.
