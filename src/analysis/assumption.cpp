@@ -4,10 +4,10 @@
 // the heap-only method leaves; the trials themselves run on candidate masks.
 #include "analysis/assumption.h"
 
-#include <omp.h>
-
+#include <chrono>
 #include <cstdlib>
 
+#include "analysis/thread_team.h"
 #include "model/placement.h"
 
 namespace numpl {
@@ -40,11 +40,13 @@ constexpr int32_t ENTRY_COLUMN_SHIFT = 10;
 constexpr int32_t ENTRY_ROW_SHIFT = 5;
 constexpr int32_t ENTRY_FIELD_MASK = 31;
 
-// A team pays for itself only when the batch holds enough propagation work:
-// forking and joining costs some tens of microseconds, a trial on a board with
-// few open cells well under one. The product of trials and open cells is a
-// rough measure of the batch's work.
-constexpr int64_t TEAM_WORK_THRESHOLD = 120 * 200;
+// Helpers pay for themselves only when a batch holds enough work: waking
+// them takes some tens of microseconds, while most batches of trials end
+// within that. So a batch runs alone until it has taken ALONE_TIME (the clock
+// is read every few trials), and only a rest of some size is shared.
+constexpr std::chrono::microseconds ALONE_TIME(200);
+constexpr int32_t TRIALS_BETWEEN_CLOCKS = 4;
+constexpr int32_t MIN_SHARED_TRIALS = 8;
 
 inline int32_t packEntry(int32_t column, int32_t row, int32_t digit) {
     return (column << ENTRY_COLUMN_SHIFT) + (row << ENTRY_ROW_SHIFT) + digit;
@@ -186,30 +188,36 @@ int32_t mergeMarks(Board* board, int32_t count) {
 void runTrials(int32_t count, const Board* board) {
     int32_t side = board->context->boxOrder * board->context->boxOrder;
     int32_t threads = board->context->threadCount;
-    if (threads > MAX_THREADS) threads = MAX_THREADS;
-    bool team = threads > 1 && static_cast<int64_t>(count) * board->remaining >= TEAM_WORK_THRESHOLD;
-    if (!team) {
-        for (int32_t i = 0; i < count; ++i) {
-            if (stampedTrialContradicts(scratch.baseGrid, scratch.trialGrids[0], scratch.trialList[i], side)) {
-                scratch.trialList[i] |= TRIAL_FAILED;
-            }
+    if (threads > processorCount()) threads = processorCount();
+    // Alone first: most batches end before helpers would be awake.
+    auto start = std::chrono::steady_clock::now();
+    int32_t i = 0;
+    for (; i < count; ++i) {
+        if (threads > 1 && i % TRIALS_BETWEEN_CLOCKS == 0 && count - i >= MIN_SHARED_TRIALS &&
+            std::chrono::steady_clock::now() - start > ALONE_TIME) {
+            break;
         }
-        return;
-    }
-    for (int32_t t = 1; t < threads; ++t) {
-        if (scratch.trialGrids[t] == nullptr) scratch.trialGrids[t] = newGrid();
-    }
-    omp_set_num_threads(threads);
-    // Each thread writes only the trial grid of its own number and bit 31 of
-    // the entries of its own iterations; the base grid is only read until the
-    // loop has ended.
-#pragma omp parallel for schedule(static)
-    for (int32_t i = 0; i < count; ++i) {
-        CandidateGrid* trial = scratch.trialGrids[omp_get_thread_num()];
-        if (trialContradicts(scratch.baseGrid, trial, scratch.trialList[i], side)) {
+        if (stampedTrialContradicts(scratch.baseGrid, scratch.trialGrids[0], scratch.trialList[i], side)) {
             scratch.trialList[i] |= TRIAL_FAILED;
         }
     }
+    if (i == count) return;
+    for (int32_t t = 1; t < threads; ++t) {
+        if (scratch.trialGrids[t] == nullptr) scratch.trialGrids[t] = newGrid();
+    }
+    // Each worker writes only the trial grid of its own number and bit 31 of
+    // the entries it took; the base grid is only read until the job has ended.
+    struct Batch {
+        int32_t side;
+        int32_t first;
+    } batch{side, i};
+    runOnTeam(threads, count - i, [](int32_t item, int32_t worker, void* context) {
+        auto* shared = static_cast<Batch*>(context);
+        int32_t k = shared->first + item;
+        if (trialContradicts(scratch.baseGrid, scratch.trialGrids[worker], scratch.trialList[k], shared->side)) {
+            scratch.trialList[k] |= TRIAL_FAILED;
+        }
+    }, &batch);
 }
 
 int32_t assumptionMethod(Board* board) {

@@ -24,7 +24,7 @@ struct AssumptionScratch {
     int32_t trialCount;                      // entries collected by the last call
     ConstraintHeap* scratchHeap;             // each board heap is copied here and drained in key order
     CandidateGrid* baseGrid;                 // the board of the current call as candidate masks
-    CandidateGrid* trialGrids[MAX_THREADS];  // one per OpenMP thread number, made on first use
+    CandidateGrid* trialGrids[MAX_THREADS];  // one per worker of a batch, made on first use
 };
 
 // STATUS_PROGRESS when a trial contradicted and its candidate was eliminated,
@@ -37,10 +37,11 @@ struct AssumptionScratch {
 // gives the same answer as propagateSingles on a copy of the board would.
 int32_t assumptionMethod(Board* board);
 
-// The parallel variant's loop: trial i of the list against the base grid of
-// the current call, on the trial grid of the calling thread's number; marks
-// entry i on contradiction. Runs on the calling thread alone when the batch is
-// too small to pay for a team; the marks are the same either way.
+// The parallel variant's trials: each entry of the list against the base
+// grid of the current call, marking the entry on contradiction. Helper
+// threads (up to the thread count and the machine's processors) share the
+// batch only when it is large enough to pay for them; the marks are the same
+// either way.
 void runTrials(int32_t count, const Board* board);
 
 // The trial entry's candidate as (column, row, digit).

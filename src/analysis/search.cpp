@@ -14,6 +14,8 @@
 #include <cstdlib>
 
 #include "analysis/logic_step.h"
+#include "analysis/team_count.h"
+#include "analysis/thread_team.h"
 #include "candidates/solution_counter.h"
 #include "model/placement.h"
 
@@ -27,6 +29,11 @@ namespace {
 // only has to reach it), or two or more. The bound keeps a hard grid from
 // waiting long for a count that then does not finish.
 constexpr int64_t PRE_COUNT_NODES = 2048;
+
+// Nodes that the count after the first solution spends alone before it calls
+// a team, for two or more threads: a few milliseconds, more than most counts
+// need and far more than starting a team costs.
+constexpr int64_t SOLO_COUNT_NODES = 2000;
 
 // What the count before the search learnt of the total.
 constexpr int32_t TOTAL_UNKNOWN = -1;
@@ -82,18 +89,43 @@ CountScratch* prepareCountScratch() {
     return &countScratch;
 }
 
+// Threads that pay for counting: more than the machine has only take turns.
+int32_t countingThreads(int32_t threadCount) {
+    int32_t processors = processorCount();
+    int32_t threads = threadCount < processors ? threadCount : processors;
+    return threads < 1 ? 1 : threads;
+}
+
+void addGridToPool(const CandidateGrid* grid, void* pool) { addToPool(static_cast<CountPool*>(pool), grid); }
+
 // The boards at depths top..0, deepest first as the search would resume them,
-// counted on candidate masks onto the solutions found so far.
+// counted on candidate masks onto the solutions found so far. With two or
+// more threads the first SOLO_COUNT_NODES nodes run alone, since most counts
+// end within them; what is left then goes to a team.
 int32_t countWaitingBoards(Board** stack, int32_t top, Puzzle* puzzle, int32_t found) {
     int32_t boxOrder = stack[0]->context->boxOrder;
+    int32_t threads = countingThreads(stack[0]->context->threadCount);
     CountScratch* scratch = prepareCountScratch();
     std::atomic<int32_t> tally(found);
     CountControl control{&tally, SOLUTION_LIMIT, &puzzle->cancelRequested, &puzzle->solutionCount};
+    int64_t budget = threads > 1 ? SOLO_COUNT_NODES : 0;
     for (int32_t depth = top; depth >= 0; --depth) {
         const Board* board = stack[depth];
         loadCandidateGrid(scratch->grid, boxOrder, board->values, board->cellKeys);
-        CountOutcome outcome = countSolutions(scratch->counter, scratch->grid, &control, 0, nullptr, nullptr);
+        CountOutcome outcome = countSolutions(scratch->counter, scratch->grid, &control, budget, nullptr, nullptr);
+        if (outcome == COUNT_OUT_OF_BUDGET) {
+            CountPool* pool = createCountPool();
+            takeRemainingSubgrids(scratch->counter, scratch->grid, addGridToPool, pool);
+            for (int32_t rest = depth - 1; rest >= 0; --rest) {
+                loadCandidateGrid(scratch->grid, boxOrder, stack[rest]->values, stack[rest]->cellKeys);
+                addToPool(pool, scratch->grid);
+            }
+            countOnTeam(pool, &control, threads);
+            destroyCountPool(pool);
+            break;
+        }
         if (outcome != COUNT_EXHAUSTED) break;
+        if (budget > 0) budget = budget > countedNodes(scratch->counter) ? budget - countedNodes(scratch->counter) : 1;
     }
     int32_t total = tally.load(std::memory_order_relaxed);
     return total < SOLUTION_LIMIT ? total : SOLUTION_LIMIT;

@@ -17,6 +17,10 @@ struct SolutionCounter {
     uint32_t* options;           // its options when the frame was made
     uint32_t* untried;           // those not tried yet
     CandidateGrid* probe;        // scratch for the probes of failed-literal probing
+    CandidateGrid* firstSolution;// where the first solved grid of the count goes, or none
+    bool haveFirst;              // it has gone there
+    int64_t nodesSinceSolution;  // nodes in a row without a solution, for the probing rule
+    int64_t nodes;               // nodes of the count so far
 };
 
 namespace {
@@ -192,34 +196,25 @@ void destroySolutionCounter(SolutionCounter* counter) {
     std::free(counter);
 }
 
-CountOutcome countSolutions(SolutionCounter* counter, const CandidateGrid* start, const CountControl* control,
-                            int64_t nodeBudget, CandidateGrid* firstSolution, bool* foundOne) {
-    counter->top = -1;
-    bool haveFirst = false;
-    if (foundOne != nullptr) *foundOne = false;
+namespace {
+
+// Adds a solved grid to the tally, keeping the first one when asked to; true
+// when the tally has reached the limit.
+bool countSolved(SolutionCounter* counter, const CandidateGrid* grid, const CountControl* control) {
+    if (counter->firstSolution != nullptr && !counter->haveFirst) {
+        copyCandidateGrid(grid, counter->firstSolution);
+        counter->haveFirst = true;
+    }
+    counter->nodesSinceSolution = 0;
+    return addSolution(control);
+}
+
+// The search from the saved stack, down to depth -1 or until it must stop.
+CountOutcome runCount(SolutionCounter* counter, const CountControl* control, int64_t nodeBudget) {
     CountOutcome outcome = COUNT_EXHAUSTED;
-    if (mustStop(control, &outcome)) return outcome;
-
-    auto solved = [&](const CandidateGrid* grid) {
-        if (firstSolution != nullptr && !haveFirst) {
-            copyCandidateGrid(grid, firstSolution);
-            haveFirst = true;
-            if (foundOne != nullptr) *foundOne = true;
-        }
-        return addSolution(control);
-    };
-
-    CandidateGrid* root = frameAt(counter, 0);
-    copyCandidateGrid(start, root);
-    int32_t status = propagateCandidates(root);
-    if (status == STATUS_CONTRADICTION) return COUNT_EXHAUSTED;
-    if (status == STATUS_SOLVED) return solved(root) ? COUNT_LIMITED : COUNT_EXHAUSTED;
-
-    int32_t depth = 0;
-    counter->branchItems[0] = branchItem(root, &counter->untried[0]);
-    counter->options[0] = counter->untried[0];
+    int32_t depth = counter->top;
+    counter->top = -1;
     int64_t nodes = 0;
-    int64_t lastSolutionNode = 0;
     while (depth >= 0) {
         uint32_t untried = counter->untried[depth];
         if (untried == 0) {
@@ -232,6 +227,8 @@ CountOutcome countSolutions(SolutionCounter* counter, const CandidateGrid* start
             return COUNT_OUT_OF_BUDGET;
         }
         ++nodes;
+        ++counter->nodes;
+        ++counter->nodesSinceSolution;
         uint32_t bit = untried & (0u - untried);
         untried ^= bit;
         counter->untried[depth] = untried;
@@ -244,8 +241,8 @@ CountOutcome countSolutions(SolutionCounter* counter, const CandidateGrid* start
             child = frameAt(counter, target);
             copyCandidateGrid(frame, child);
         }
-        status = takeOption(child, item, bit) ? propagateCandidates(child) : STATUS_CONTRADICTION;
-        if (status == STATUS_STALLED && nodes - lastSolutionNode > PROBE_AFTER_NODES) {
+        int32_t status = takeOption(child, item, bit) ? propagateCandidates(child) : STATUS_CONTRADICTION;
+        if (status == STATUS_STALLED && counter->nodesSinceSolution > PROBE_AFTER_NODES) {
             status = probePairs(child, counter->probe);
         }
         if (status == STATUS_STALLED) {
@@ -254,14 +251,46 @@ CountOutcome countSolutions(SolutionCounter* counter, const CandidateGrid* start
             depth = target;
             continue;
         }
-        if (status == STATUS_SOLVED) {
-            lastSolutionNode = nodes;
-            if (solved(child)) return COUNT_LIMITED;
-        }
+        if (status == STATUS_SOLVED && countSolved(counter, child, control)) return COUNT_LIMITED;
         if (target == depth) --depth;
     }
     return COUNT_EXHAUSTED;
 }
+
+} // namespace
+
+CountOutcome countSolutions(SolutionCounter* counter, const CandidateGrid* start, const CountControl* control,
+                            int64_t nodeBudget, CandidateGrid* firstSolution, bool* foundOne) {
+    counter->top = -1;
+    counter->firstSolution = firstSolution;
+    counter->haveFirst = false;
+    counter->nodesSinceSolution = 0;
+    counter->nodes = 0;
+    CountOutcome outcome = COUNT_EXHAUSTED;
+    if (!mustStop(control, &outcome)) {
+        CandidateGrid* root = frameAt(counter, 0);
+        copyCandidateGrid(start, root);
+        int32_t status = propagateCandidates(root);
+        if (status == STATUS_SOLVED && countSolved(counter, root, control)) outcome = COUNT_LIMITED;
+        if (status == STATUS_STALLED) {
+            counter->branchItems[0] = branchItem(root, &counter->untried[0]);
+            counter->options[0] = counter->untried[0];
+            counter->top = 0;
+            outcome = runCount(counter, control, nodeBudget);
+        }
+    }
+    if (foundOne != nullptr) *foundOne = counter->haveFirst;
+    return outcome;
+}
+
+CountOutcome continueCount(SolutionCounter* counter, const CountControl* control, int64_t nodeBudget,
+                           bool* foundOne) {
+    CountOutcome outcome = runCount(counter, control, nodeBudget);
+    if (foundOne != nullptr) *foundOne = counter->haveFirst;
+    return outcome;
+}
+
+int64_t countedNodes(const SolutionCounter* counter) { return counter->nodes; }
 
 void takeRemainingSubgrids(SolutionCounter* counter, CandidateGrid* scratch, SubgridSink take, void* context) {
     for (int32_t depth = counter->top; depth >= 0; --depth) {

@@ -41,6 +41,14 @@ void destroySolutionCounter(SolutionCounter* counter);
 CountOutcome countSolutions(SolutionCounter* counter, const CandidateGrid* start, const CountControl* control,
                             int64_t nodeBudget, CandidateGrid* firstSolution, bool* foundOne);
 
+// After COUNT_OUT_OF_BUDGET: goes on with the same count for up to nodeBudget
+// more placements, with the same first-solution grid.
+CountOutcome continueCount(SolutionCounter* counter, const CountControl* control, int64_t nodeBudget,
+                           bool* foundOne);
+
+// Placements the count started by the last countSolutions has tried so far.
+int64_t countedNodes(const SolutionCounter* counter);
+
 // After COUNT_OUT_OF_BUDGET: the part of the search not yet done, as disjoint
 // grids whose solutions together are exactly the ones not yet counted. Each
 // is written in turn to *scratch and handed to take(scratch, context); the

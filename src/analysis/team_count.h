@@ -1,0 +1,31 @@
+// Counting disjoint parts of one search space on a team of threads. The parts
+// wait in a shared pool; each thread counts one for a slice of nodes at a
+// time and, when another thread has run out of work, hands the rest of its
+// part back to the pool as subgrids. The tally, its limit and the cancel
+// request are shared, so the total does not depend on who counted what.
+#ifndef NUMPL_ANALYSIS_TEAM_COUNT_H
+#define NUMPL_ANALYSIS_TEAM_COUNT_H
+
+#include <cstdint>
+
+#include "candidates/solution_counter.h"
+
+namespace numpl {
+
+// The work for a team: grids to count, copied in as they are added.
+struct CountPool;
+
+CountPool* createCountPool();
+void destroyCountPool(CountPool* pool);
+void addToPool(CountPool* pool, const CandidateGrid* grid);
+
+// Counts every grid of the pool into the control's tally on `threads` threads
+// (at least 2), until the pool is empty, the tally reaches its limit or a
+// cancel request comes. The pool is empty afterwards. Counters for the
+// threads are made on first use and kept for the process; only one team
+// count may run at a time.
+void countOnTeam(CountPool* pool, const CountControl* control, int32_t threads);
+
+} // namespace numpl
+
+#endif

@@ -1,0 +1,95 @@
+// Tests of counting on a team: the parts of a split count add up to exactly
+// the total at any thread count, the limit stops the team, and a cancel
+// request does too.
+#include "analysis/team_count.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <string>
+#include <vector>
+
+#include "analysis_fixtures.h"
+
+namespace numpl {
+namespace {
+
+using testing::readKnownCounts;
+
+CandidateGrid gridFromText(const std::string& text) {
+    std::vector<int32_t> cells(text.size());
+    const char* error = nullptr;
+    int32_t n = parsePuzzleText(text.data(), text.size(), cells.data(), &error);
+    CandidateGrid grid;
+    EXPECT_TRUE(loadCandidateGivens(&grid, n, cells.data())) << text;
+    return grid;
+}
+
+void addToPoolSink(const CandidateGrid* grid, void* pool) { addToPool(static_cast<CountPool*>(pool), grid); }
+
+// The grid counted alone for a few nodes, the rest handed to the pool as
+// subgrids; returns what the lone count found.
+int32_t splitInto(CountPool* pool, const CandidateGrid& grid, std::atomic<int32_t>* tally, int32_t limit) {
+    SolutionCounter* counter = createSolutionCounter();
+    CountControl control{tally, limit, nullptr, nullptr};
+    CandidateGrid scratch;
+    if (countSolutions(counter, &grid, &control, 3, nullptr, nullptr) == COUNT_OUT_OF_BUDGET) {
+        takeRemainingSubgrids(counter, &scratch, addToPoolSink, pool);
+    }
+    destroySolutionCounter(counter);
+    return tally->load();
+}
+
+TEST(TeamCount, PartsAddUpToTheKnownCountAtAnyThreadCount) {
+    std::vector<testing::KnownCount> lines = readKnownCounts("known-counts-serg.txt");
+    ASSERT_GT(lines.size(), 10u);
+    for (int32_t threads : {2, 3, 8}) {
+        for (size_t i = 0; i < lines.size(); i += 5) {
+            CandidateGrid grid = gridFromText(lines[i].grid);
+            CountPool* pool = createCountPool();
+            std::atomic<int32_t> tally(0);
+            std::atomic<int32_t> shown(0);
+            splitInto(pool, grid, &tally, SOLUTION_LIMIT);
+            CountControl control{&tally, SOLUTION_LIMIT, nullptr, &shown};
+            countOnTeam(pool, &control, threads);
+            int32_t total = tally.load() < SOLUTION_LIMIT ? tally.load() : SOLUTION_LIMIT;
+            EXPECT_EQ(lines[i].count, total) << lines[i].grid << " threads " << threads;
+            EXPECT_GE(shown.load(), total > 0 ? 1 : 0);
+            EXPECT_LE(shown.load(), tally.load());
+            destroyCountPool(pool);
+        }
+    }
+}
+
+TEST(TeamCount, StopsAtTheLimitAndOnCancel) {
+    // The empty 16x16 grid has far more solutions than any limit here.
+    std::vector<int32_t> empty(256, 0);
+    CandidateGrid grid;
+    ASSERT_TRUE(loadCandidateGivens(&grid, 4, empty.data()));
+    {
+        CountPool* pool = createCountPool();
+        std::atomic<int32_t> tally(0);
+        splitInto(pool, grid, &tally, 50);
+        CountControl control{&tally, 50, nullptr, nullptr};
+        countOnTeam(pool, &control, 2);
+        EXPECT_GE(tally.load(), 50);
+        destroyCountPool(pool);
+    }
+    CountPool* pool = createCountPool();
+    std::atomic<int32_t> tally(0);
+    std::atomic<int32_t> cancel(0);
+    splitInto(pool, grid, &tally, INT32_MAX);
+    CountControl control{&tally, INT32_MAX, &cancel, nullptr};
+    auto running = std::async(std::launch::async, [&] { countOnTeam(pool, &control, 2); });
+    EXPECT_EQ(std::future_status::timeout, running.wait_for(std::chrono::milliseconds(100)));
+    cancel.store(1);
+    EXPECT_EQ(std::future_status::ready, running.wait_for(std::chrono::seconds(10)));
+    running.wait();
+    EXPECT_GT(tally.load(), 0);
+    destroyCountPool(pool);
+}
+
+} // namespace
+} // namespace numpl
