@@ -109,18 +109,18 @@ int32_t countWaitingBoards(Board** stack, int32_t top, Puzzle* puzzle, int32_t f
     std::atomic<int32_t> tally(found);
     CountControl control{&tally, SOLUTION_LIMIT, &puzzle->cancelRequested, &puzzle->solutionCount};
     int64_t budget = threads > 1 ? SOLO_COUNT_NODES : 0;
-    for (int32_t depth = top; depth >= 0; --depth) {
+    for (int32_t depth = 0; depth <= top; ++depth) {
         const Board* board = stack[depth];
         loadCandidateGrid(scratch->grid, boxOrder, board->values, board->cellKeys);
         CountOutcome outcome = countSolutions(scratch->counter, scratch->grid, &control, budget, nullptr, nullptr);
         if (outcome == COUNT_OUT_OF_BUDGET) {
             CountPool* pool = createCountPool();
             takeRemainingSubgrids(scratch->counter, scratch->grid, addGridToPool, pool);
-            for (int32_t rest = depth - 1; rest >= 0; --rest) {
-                loadCandidateGrid(scratch->grid, boxOrder, stack[rest]->values, stack[rest]->cellKeys);
-                addToPool(pool, scratch->grid);
+            // Pushed from the shallowest, so the deepest board is taken first.
+            for (int32_t rest = top; rest > depth; --rest) {
+                addBoardToPool(pool, boxOrder, stack[rest]->values, stack[rest]->cellKeys);
             }
-            countOnTeam(pool, &control, threads);
+            countOnTeam(pool, &control, threads, scratch->counter);
             destroyCountPool(pool);
             break;
         }

@@ -20,6 +20,7 @@ namespace {
 // Nodes between two looks at the other threads.
 constexpr int64_t SLICE_NODES = 256;
 
+// Counter 0 is the caller's own; the helpers' are made on first use.
 SolutionCounter* teamCounters[MAX_THREADS] = {};
 
 SolutionCounter* counterOf(int32_t thread) {
@@ -34,9 +35,19 @@ bool stopRequested(const CountControl* control) {
 
 } // namespace
 
+// A part is a grid of its own, or a board's digits and cell keys that are
+// turned into a grid only when a thread takes the part: a deep search leaves
+// hundreds of boards, and they stay unchanged while the team counts.
+struct Part {
+    CandidateGrid* grid;
+    int32_t boxOrder;
+    const int32_t* values;
+    const int32_t* cellKeys;
+};
+
 struct CountPool {
     std::mutex lock;
-    std::vector<CandidateGrid*> waiting; // parts nobody counts yet; guarded by lock
+    std::vector<Part> waiting;           // parts nobody counts yet; guarded by lock
     std::vector<CandidateGrid*> spare;   // grids to reuse; guarded by lock
     int32_t busy = 0;                    // threads counting a part; guarded by lock
     std::atomic<int32_t> idle{0};        // threads that found the pool empty
@@ -61,50 +72,64 @@ void addSubgrid(const CandidateGrid* grid, void* context) {
     std::lock_guard<std::mutex> guard(pool->lock);
     CandidateGrid* copy = spareGrid(pool);
     copyCandidateGrid(grid, copy);
-    pool->waiting.push_back(copy);
+    pool->waiting.push_back(Part{copy, 0, nullptr, nullptr});
 }
 
-// The next part, or none. `done` tells that none will ever come: the pool is
-// empty and no thread is counting a part that could still be split.
-CandidateGrid* takePart(CountPool* pool, bool* done) {
+// The next part; false when there is none now. *done tells that none will
+// ever come: the pool is empty and no thread is counting a part that could
+// still be split.
+bool takePart(CountPool* pool, Part* part, bool* done) {
     std::lock_guard<std::mutex> guard(pool->lock);
     *done = false;
     if (pool->waiting.empty()) {
         *done = pool->busy == 0;
-        return nullptr;
+        return false;
     }
-    CandidateGrid* part = pool->waiting.back();
+    *part = pool->waiting.back();
     pool->waiting.pop_back();
     ++pool->busy;
-    return part;
+    return true;
 }
 
-void finishPart(CountPool* pool, CandidateGrid* part) {
+void releaseGrid(CountPool* pool, CandidateGrid* grid) {
+    if (grid == nullptr) return;
     std::lock_guard<std::mutex> guard(pool->lock);
-    pool->spare.push_back(part);
+    pool->spare.push_back(grid);
+}
+
+void finishPart(CountPool* pool) {
+    std::lock_guard<std::mutex> guard(pool->lock);
     --pool->busy;
 }
 
-void countParts(CountPool* pool, const CountControl* control, SolutionCounter* counter, CandidateGrid* scratch) {
+// `buffer` takes a board part's grid and the subgrids of a split.
+void countParts(CountPool* pool, const CountControl* control, SolutionCounter* counter, CandidateGrid* buffer) {
     for (;;) {
         bool done = false;
-        CandidateGrid* part = takePart(pool, &done);
-        if (part == nullptr) {
+        Part part{};
+        if (!takePart(pool, &part, &done)) {
             if (done || stopRequested(control)) return;
             pool->idle.fetch_add(1, std::memory_order_relaxed);
             std::this_thread::sleep_for(std::chrono::microseconds(50));
             pool->idle.fetch_sub(1, std::memory_order_relaxed);
             continue;
         }
-        CountOutcome outcome = countSolutions(counter, part, control, SLICE_NODES, nullptr, nullptr);
+        const CandidateGrid* start = part.grid;
+        if (start == nullptr) {
+            loadCandidateGrid(buffer, part.boxOrder, part.values, part.cellKeys);
+            start = buffer;
+        }
+        // The count works on copies from here on, so the part's grid can go.
+        CountOutcome outcome = countSolutions(counter, start, control, SLICE_NODES, nullptr, nullptr);
+        releaseGrid(pool, part.grid);
         while (outcome == COUNT_OUT_OF_BUDGET) {
             if (pool->idle.load(std::memory_order_relaxed) > 0) {
-                takeRemainingSubgrids(counter, scratch, addSubgrid, pool);
+                takeRemainingSubgrids(counter, buffer, addSubgrid, pool);
                 break;
             }
             outcome = continueCount(counter, control, SLICE_NODES, nullptr);
         }
-        finishPart(pool, part);
+        finishPart(pool);
     }
 }
 
@@ -114,15 +139,21 @@ CountPool* createCountPool() { return new CountPool(); }
 
 void destroyCountPool(CountPool* pool) {
     if (pool == nullptr) return;
-    for (CandidateGrid* grid : pool->waiting) std::free(grid);
+    for (const Part& part : pool->waiting) std::free(part.grid);
     for (CandidateGrid* grid : pool->spare) std::free(grid);
     delete pool;
 }
 
 void addToPool(CountPool* pool, const CandidateGrid* grid) { addSubgrid(grid, pool); }
 
-void countOnTeam(CountPool* pool, const CountControl* control, int32_t threads) {
+void addBoardToPool(CountPool* pool, int32_t boxOrder, const int32_t* values, const int32_t* cellKeys) {
+    std::lock_guard<std::mutex> guard(pool->lock);
+    pool->waiting.push_back(Part{nullptr, boxOrder, values, cellKeys});
+}
+
+void countOnTeam(CountPool* pool, const CountControl* control, int32_t threads, SolutionCounter* callerCounter) {
     if (threads > MAX_THREADS) threads = MAX_THREADS;
+    teamCounters[0] = callerCounter;
     struct Job {
         CountPool* pool;
         const CountControl* control;
@@ -140,7 +171,9 @@ void countOnTeam(CountPool* pool, const CountControl* control, int32_t threads) 
         countParts(work->pool, work->control, teamCounters[worker], work->scratch[worker]);
     }, &job);
     std::lock_guard<std::mutex> guard(pool->lock);
-    for (CandidateGrid* grid : pool->waiting) pool->spare.push_back(grid);
+    for (const Part& part : pool->waiting) {
+        if (part.grid != nullptr) pool->spare.push_back(part.grid);
+    }
     pool->waiting.clear();
     for (CandidateGrid* grid : job.scratch) pool->spare.push_back(grid);
 }

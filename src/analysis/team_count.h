@@ -19,12 +19,17 @@ CountPool* createCountPool();
 void destroyCountPool(CountPool* pool);
 void addToPool(CountPool* pool, const CandidateGrid* grid);
 
+// A board's digits and cell keys (N^2 each, as loadCandidateGrid takes them),
+// read only when a thread takes the part; they must stay unchanged until the
+// team count has ended.
+void addBoardToPool(CountPool* pool, int32_t boxOrder, const int32_t* values, const int32_t* cellKeys);
+
 // Counts every grid of the pool into the control's tally on `threads` threads
 // (at least 2), until the pool is empty, the tally reaches its limit or a
-// cancel request comes. The pool is empty afterwards. Counters for the
-// threads are made on first use and kept for the process; only one team
-// count may run at a time.
-void countOnTeam(CountPool* pool, const CountControl* control, int32_t threads);
+// cancel request comes. The pool is empty afterwards. The calling thread
+// counts with callerCounter; counters for the helpers are made on first use
+// and kept for the process. Only one team count may run at a time.
+void countOnTeam(CountPool* pool, const CountControl* control, int32_t threads, SolutionCounter* callerCounter);
 
 } // namespace numpl
 

@@ -66,7 +66,13 @@ inline int32_t unitItem(const CandidateShape* s, int32_t unit, int32_t digitInde
     return s->cellCount + unit * 32 + digitIndex;
 }
 
-inline void push(CandidateGrid* g, int32_t item) { g->pending[g->pendingCount++] = static_cast<uint16_t>(item); }
+inline void push(CandidateGrid* g, int32_t item) {
+    if (g->pendingCount < PENDING_CAPACITY) {
+        g->pending[g->pendingCount++] = static_cast<uint16_t>(item);
+    } else {
+        g->pendingOverflow = true;
+    }
+}
 
 // One open cell of `unit` fewer can take digit index k, which is not placed
 // in the unit: an open cell never keeps a digit that a unit of its own holds,
@@ -155,6 +161,7 @@ void clearGrid(CandidateGrid* g, int32_t boxOrder) {
     g->shape = s;
     g->remaining = 0;
     g->pendingCount = 0;
+    g->pendingOverflow = false;
     g->placedCount = 0;
     std::memset(g->placed, 0, sizeof(uint32_t) * static_cast<size_t>(s->unitCount));
     std::memset(g->places, 0, static_cast<size_t>(s->unitCount * s->side));
@@ -238,6 +245,7 @@ void copyCandidateGrid(const CandidateGrid* src, CandidateGrid* dst) {
     dst->shape = s;
     dst->remaining = src->remaining;
     dst->pendingCount = src->pendingCount;
+    dst->pendingOverflow = src->pendingOverflow;
     dst->placedCount = 0;
     std::memcpy(dst->placed, src->placed, sizeof(uint32_t) * static_cast<size_t>(s->unitCount));
     std::memcpy(dst->candidates, src->candidates, sizeof(uint32_t) * static_cast<size_t>(s->cellCount));
@@ -271,7 +279,13 @@ void removeCandidate(CandidateGrid* grid, int32_t cell, int32_t digit) {
 
 int32_t propagateCandidates(CandidateGrid* grid) {
     const CandidateShape* s = grid->shape;
-    while (grid->pendingCount > 0) {
+    for (;;) {
+        if (grid->pendingCount == 0) {
+            if (!grid->pendingOverflow) break;
+            grid->pendingOverflow = false;
+            queueSingles(grid);
+            continue;
+        }
         int32_t item = grid->pending[--grid->pendingCount];
         if (item < s->cellCount) {
             if (grid->values[item] != 0) continue;

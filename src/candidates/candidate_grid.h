@@ -20,10 +20,10 @@ constexpr int32_t MAX_UNITS = 3 * MAX_SIDE;
 // Cells that share a unit with a cell: 3N - 2n - 1, at most 64.
 constexpr int32_t MAX_PEERS = 3 * MAX_SIDE - 2 * MAX_BOX_ORDER - 1;
 // Work items: cells (id = cell) and unit-digit pairs (id = cells + unit*32 +
-// digit index). Each item is pushed at most twice from a load (once when its
-// count first reaches 1 or less, once when it reaches 0), so the stack never
-// holds more than 8 N^2 items.
-constexpr int32_t PENDING_CAPACITY = 8 * MAX_CELLS;
+// digit index). The stack holds a few hundred at most in practice; should it
+// fill up, the grid notes the overflow and the next propagation rescans every
+// cell and unit-digit pair instead, which finds the same singles.
+constexpr int32_t PENDING_CAPACITY = 512;
 
 // Population count without relying on the POPCNT instruction, which the
 // Windows build does not assume: the compiler's fallback is a library call.
@@ -69,6 +69,7 @@ struct CandidateGrid {
     const CandidateShape* shape;
     int32_t remaining;                      // open cells
     int32_t pendingCount;                   // items waiting to be looked at
+    bool pendingOverflow;                   // some item did not fit: rescan before stopping
     int32_t placedCount;                    // cells placed since the grid was loaded or copied into
     uint32_t placed[MAX_UNITS];             // digits placed in each unit
     uint32_t candidates[MAX_CELLS];         // candidates of each open cell

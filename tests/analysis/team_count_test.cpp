@@ -43,6 +43,7 @@ int32_t splitInto(CountPool* pool, const CandidateGrid& grid, std::atomic<int32_
 }
 
 TEST(TeamCount, PartsAddUpToTheKnownCountAtAnyThreadCount) {
+    SolutionCounter* caller = createSolutionCounter();
     std::vector<testing::KnownCount> lines = readKnownCounts("known-counts-serg.txt");
     ASSERT_GT(lines.size(), 10u);
     for (int32_t threads : {2, 3, 8}) {
@@ -53,7 +54,7 @@ TEST(TeamCount, PartsAddUpToTheKnownCountAtAnyThreadCount) {
             std::atomic<int32_t> shown(0);
             splitInto(pool, grid, &tally, SOLUTION_LIMIT);
             CountControl control{&tally, SOLUTION_LIMIT, nullptr, &shown};
-            countOnTeam(pool, &control, threads);
+            countOnTeam(pool, &control, threads, caller);
             int32_t total = tally.load() < SOLUTION_LIMIT ? tally.load() : SOLUTION_LIMIT;
             EXPECT_EQ(lines[i].count, total) << lines[i].grid << " threads " << threads;
             EXPECT_GE(shown.load(), total > 0 ? 1 : 0);
@@ -61,11 +62,13 @@ TEST(TeamCount, PartsAddUpToTheKnownCountAtAnyThreadCount) {
             destroyCountPool(pool);
         }
     }
+    destroySolutionCounter(caller);
 }
 
 TEST(TeamCount, StopsAtTheLimitAndOnCancel) {
     // The empty 16x16 grid has far more solutions than any limit here.
     std::vector<int32_t> empty(256, 0);
+    SolutionCounter* caller = createSolutionCounter();
     CandidateGrid grid;
     ASSERT_TRUE(loadCandidateGivens(&grid, 4, empty.data()));
     {
@@ -73,7 +76,7 @@ TEST(TeamCount, StopsAtTheLimitAndOnCancel) {
         std::atomic<int32_t> tally(0);
         splitInto(pool, grid, &tally, 50);
         CountControl control{&tally, 50, nullptr, nullptr};
-        countOnTeam(pool, &control, 2);
+        countOnTeam(pool, &control, 2, caller);
         EXPECT_GE(tally.load(), 50);
         destroyCountPool(pool);
     }
@@ -82,13 +85,14 @@ TEST(TeamCount, StopsAtTheLimitAndOnCancel) {
     std::atomic<int32_t> cancel(0);
     splitInto(pool, grid, &tally, INT32_MAX);
     CountControl control{&tally, INT32_MAX, &cancel, nullptr};
-    auto running = std::async(std::launch::async, [&] { countOnTeam(pool, &control, 2); });
+    auto running = std::async(std::launch::async, [&] { countOnTeam(pool, &control, 2, caller); });
     EXPECT_EQ(std::future_status::timeout, running.wait_for(std::chrono::milliseconds(100)));
     cancel.store(1);
     EXPECT_EQ(std::future_status::ready, running.wait_for(std::chrono::seconds(10)));
     running.wait();
     EXPECT_GT(tally.load(), 0);
     destroyCountPool(pool);
+    destroySolutionCounter(caller);
 }
 
 } // namespace

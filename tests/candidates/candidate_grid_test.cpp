@@ -253,6 +253,38 @@ TEST(CandidatePropagation, AgreesAfterRemovalsAndWhenPlacingARemovedCandidate) {
     EXPECT_GT(emptiedBases, 0);
 }
 
+// Removing all but one candidate of every cell of an empty 25x25 grid queues
+// far more singles than the work stack holds; the overflow must lose none of
+// them, and the grid must end where the heaps end.
+TEST(CandidatePropagation, FindsEverySingleWhenTheWorkStackOverflows) {
+    std::mt19937 random(11);
+    for (int32_t kept : {625, 400}) {
+        std::vector<int32_t> full = testing::randomFullGrid(5, random);
+        std::vector<int32_t> empty(625, 0);
+        CandidateGrid grid;
+        ASSERT_TRUE(loadCandidateGivens(&grid, 5, empty.data()));
+        Puzzle* puzzle = puzzleFromCells(5, empty);
+        Board* board = boardFromPuzzle(puzzle, 1);
+        for (int32_t cell = 0; cell < kept; ++cell) {
+            for (int32_t d = 1; d <= 25; ++d) {
+                if (d == full[cell]) continue;
+                removeCandidate(&grid, cell, d);
+                eliminateCandidate(board, cell % 25, cell / 25, d);
+            }
+        }
+        EXPECT_TRUE(grid.pendingOverflow);
+        int32_t expected = propagateSingles(board);
+        ASSERT_EQ(expected, propagateCandidates(&grid)) << kept << " cells narrowed";
+        for (int32_t i = 0; i < 625; ++i) ASSERT_EQ(board->values[i], grid.values[i]) << "cell " << i;
+        if (kept == 625) {
+            EXPECT_EQ(STATUS_SOLVED, expected);
+            for (int32_t i = 0; i < 625; ++i) ASSERT_EQ(full[i], grid.values[i]) << "cell " << i;
+        }
+        releaseBoard(board);
+        destroyPuzzle(puzzle);
+    }
+}
+
 TEST(CandidateGivens, LoadLikeTheHeapModelAndRefuseWhatItRefuses) {
     std::mt19937 random(5);
     for (int32_t n = 2; n <= 5; ++n) {
