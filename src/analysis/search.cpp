@@ -23,21 +23,20 @@ namespace numpl {
 
 namespace {
 
-// Nodes the count before the search may spend. Most grids are settled well
-// within it, up to two solutions: none (the answer is 0 and nothing is
-// published, whatever path the search would take), exactly one (the search
-// only has to reach it), or two or more. The bound keeps a hard grid from
-// waiting long for a count that then does not finish.
-constexpr int64_t PRE_COUNT_NODES = 2048;
+// The count of the loaded grid that runs beside the search: it starts once
+// the search has taken CHECK_FIRST_STEP logic steps without reaching a
+// solution, and gets a slice of CHECK_NODES_PER_STEP nodes for every step
+// the search has taken since the last slice, each time the search has
+// doubled its steps. A node costs far less than a logic step, so the two
+// take about the same time; grids that the search settles quickly never
+// start the count.
+constexpr int64_t CHECK_FIRST_STEP = 16;
+constexpr int64_t CHECK_NODES_PER_STEP = 64;
 
 // Nodes that the count after the first solution spends alone before it calls
 // a team, for two or more threads: a few milliseconds, more than most counts
 // need and far more than starting a team costs.
 constexpr int64_t SOLO_COUNT_NODES = 2000;
-
-// What the count before the search learnt of the total.
-constexpr int32_t TOTAL_UNKNOWN = -1;
-constexpr int32_t TOTAL_SEVERAL = 2;
 
 // The window reads the solution and counters as soon as it sees a nonzero
 // solutionCount, so they go out first and the count's release store publishes
@@ -71,11 +70,18 @@ void branch(Board** stack, int32_t depth, int32_t column, int32_t row, int32_t d
     ++board->context->branchCount;
 }
 
+CandidateGrid* newGrid() {
+    auto* grid = static_cast<CandidateGrid*>(std::malloc(sizeof(CandidateGrid)));
+    if (grid == nullptr) failAllocation();
+    return grid;
+}
+
 // Scratch for the counts on candidate masks, built on first use and kept for
 // the process like the assumption method's: one analysis runs at a time.
 struct CountScratch {
     SolutionCounter* counter;
-    CandidateGrid* grid;
+    CandidateGrid* grid;        // a board to count, loaded
+    CandidateGrid* loadedGrid;  // the givens, for the count beside the search
 };
 
 CountScratch countScratch = {};
@@ -83,10 +89,38 @@ CountScratch countScratch = {};
 CountScratch* prepareCountScratch() {
     if (countScratch.counter == nullptr) {
         countScratch.counter = createSolutionCounter();
-        countScratch.grid = static_cast<CandidateGrid*>(std::malloc(sizeof(CandidateGrid)));
-        if (countScratch.grid == nullptr) failAllocation();
+        countScratch.grid = newGrid();
+        countScratch.loadedGrid = newGrid();
     }
     return &countScratch;
+}
+
+// What the count beside the search has learnt of the total.
+constexpr int32_t TOTAL_UNKNOWN = -1;
+constexpr int32_t TOTAL_SEVERAL = 2;
+
+struct TotalCheck {
+    std::atomic<int32_t> tally{0};
+    CountControl control{};
+    int64_t nextStep = CHECK_FIRST_STEP; // steps of the search at the next slice
+    int64_t lastStep = 0;                // steps of the search at the last slice
+    bool started = false;
+    int32_t total = TOTAL_UNKNOWN;       // 0, 1 or TOTAL_SEVERAL once known
+};
+
+// One slice of the count of the loaded grid, up to two solutions.
+void advanceCheck(TotalCheck* check, int64_t steps) {
+    CountScratch* scratch = prepareCountScratch();
+    int64_t budget = (steps - check->lastStep) * CHECK_NODES_PER_STEP;
+    CountOutcome outcome = check->started
+                               ? continueCount(scratch->counter, &check->control, budget, nullptr)
+                               : countSolutions(scratch->counter, scratch->loadedGrid, &check->control, budget, nullptr,
+                                                nullptr);
+    check->started = true;
+    check->lastStep = steps;
+    check->nextStep = 2 * steps;
+    if (outcome == COUNT_EXHAUSTED) check->total = check->tally.load(std::memory_order_relaxed);
+    if (outcome == COUNT_LIMITED) check->total = TOTAL_SEVERAL;
 }
 
 // Threads that pay for counting: more than the machine has only take turns.
@@ -98,10 +132,12 @@ int32_t countingThreads(int32_t threadCount) {
 
 void addGridToPool(const CandidateGrid* grid, void* pool) { addToPool(static_cast<CountPool*>(pool), grid); }
 
-// The boards at depths top..0, deepest first as the search would resume them,
-// counted on candidate masks onto the solutions found so far. With two or
-// more threads the first SOLO_COUNT_NODES nodes run alone, since most counts
-// end within them; what is left then goes to a team.
+// The boards at depths 0..top counted on candidate masks onto the solutions
+// found so far, from the shallowest: it holds the alternatives of the first
+// branches, where a grid with many solutions has most of them, while the
+// boards near the first solution are often barren. With two or more threads
+// the first SOLO_COUNT_NODES nodes run alone, since most counts end within
+// them; what is left then goes to a team.
 int32_t countWaitingBoards(Board** stack, int32_t top, Puzzle* puzzle, int32_t found) {
     int32_t boxOrder = stack[0]->context->boxOrder;
     int32_t threads = countingThreads(stack[0]->context->threadCount);
@@ -131,34 +167,28 @@ int32_t countWaitingBoards(Board** stack, int32_t top, Puzzle* puzzle, int32_t f
     return total < SOLUTION_LIMIT ? total : SOLUTION_LIMIT;
 }
 
-// 0 or 1 when the loaded board has exactly that many solutions, TOTAL_SEVERAL
-// for two or more, TOTAL_UNKNOWN when the count did not finish.
-int32_t countBeforeSearch(const Board* board, Puzzle* puzzle) {
-    int32_t boxOrder = board->context->boxOrder;
-    CountScratch* scratch = prepareCountScratch();
-    loadCandidateGrid(scratch->grid, boxOrder, board->values, board->cellKeys);
-    std::atomic<int32_t> tally(0);
-    CountControl control{&tally, TOTAL_SEVERAL, &puzzle->cancelRequested, nullptr};
-    CountOutcome outcome = countSolutions(scratch->counter, scratch->grid, &control, PRE_COUNT_NODES, nullptr, nullptr);
-    if (outcome == COUNT_EXHAUSTED) return tally.load(std::memory_order_relaxed);
-    if (outcome == COUNT_LIMITED) return TOTAL_SEVERAL;
-    return TOTAL_UNKNOWN;
-}
-
 // The search to the first solution; the rest is counted apart unless the
-// total is already known to be 1.
-int32_t search(Board** stack, Puzzle* puzzle, int32_t knownTotal) {
+// count beside the search has found the total to be 1. With a check, a grid
+// that the check finds without a solution ends at 0 at once: such a grid
+// publishes nothing, whatever path the search would take.
+int32_t search(Board** stack, Puzzle* puzzle, TotalCheck* check) {
     int32_t depth = 0;
+    int64_t steps = 0;
     while (depth >= 0) {
         if (puzzle->cancelRequested.load(std::memory_order_relaxed) != 0) return 0;
+        if (check != nullptr && check->total == TOTAL_UNKNOWN && steps >= check->nextStep) {
+            advanceCheck(check, steps);
+            if (check->total == 0) return 0;
+        }
         int32_t column = 0;
         int32_t row = 0;
         int32_t digit = 0;
         int32_t status = logicStep(stack[depth], &column, &row, &digit);
+        ++steps;
         if (status == STATUS_SOLVED) {
             publishFirstSolution(stack[depth], puzzle);
             puzzle->solutionCount.store(1, std::memory_order_release);
-            if (knownTotal == 1) return 1;
+            if (check != nullptr && check->total == 1) return 1;
             return countWaitingBoards(stack, depth - 1, puzzle, 1);
         }
         if (status == STATUS_PROGRESS) {
@@ -173,7 +203,7 @@ int32_t search(Board** stack, Puzzle* puzzle, int32_t knownTotal) {
 
 } // namespace
 
-int32_t searchSolutions(Board** stack, Puzzle* puzzle) { return search(stack, puzzle, TOTAL_UNKNOWN); }
+int32_t searchSolutions(Board** stack, Puzzle* puzzle) { return search(stack, puzzle, nullptr); }
 
 int32_t analysePuzzle(Puzzle* puzzle) {
     int32_t boxOrder = puzzle->boxOrder;
@@ -190,8 +220,10 @@ int32_t analysePuzzle(Puzzle* puzzle) {
 
     int32_t result = 0;
     if (loadGivens(stack[0], puzzle) != 0) {
-        int32_t knownTotal = countBeforeSearch(stack[0], puzzle);
-        if (knownTotal != 0) result = search(stack, puzzle, knownTotal);
+        TotalCheck check;
+        check.control = CountControl{&check.tally, TOTAL_SEVERAL, &puzzle->cancelRequested, nullptr};
+        loadCandidateGrid(prepareCountScratch()->loadedGrid, boxOrder, stack[0]->values, stack[0]->cellKeys);
+        result = search(stack, puzzle, &check);
     }
 
     destroySolveContext(context);

@@ -17,7 +17,6 @@ CandidateShape buildShape(int32_t n) {
     s.side = side;
     s.cellCount = side * side;
     s.unitCount = 3 * side;
-    s.peerCount = 3 * side - 2 * n - 1;
     s.fullMask = 0xFFFFFFFFu >> (32 - side);
     int32_t filled[MAX_UNITS] = {};
     for (int32_t cell = 0; cell < s.cellCount; ++cell) {
@@ -30,22 +29,13 @@ CandidateShape buildShape(int32_t n) {
             s.unitCells[units[i]][filled[units[i]]++] = static_cast<uint16_t>(cell);
         }
     }
-    s.pairedPeerCount = 2 * (side - n) + (n - 1) * (n - 1);
+    s.cellWords = (s.cellCount + 63) / 64;
     for (int32_t cell = 0; cell < s.cellCount; ++cell) {
-        int32_t paired = 0;
-        int32_t single = s.pairedPeerCount;
-        for (int32_t other = 0; other < s.cellCount; ++other) {
-            if (other == cell) continue;
-            uint8_t notShared[3];
-            int32_t count = 0;
-            for (int32_t i = 0; i < 3; ++i) {
-                if (s.cellUnits[other][i] != s.cellUnits[cell][i]) notShared[count++] = static_cast<uint8_t>(s.cellUnits[other][i]);
+        for (uint16_t unit : s.cellUnits[cell]) {
+            for (int32_t i = 0; i < side; ++i) {
+                int32_t other = s.unitCells[unit][i];
+                if (other != cell) s.peerMasks[cell][other >> 6] |= uint64_t{1} << (other & 63);
             }
-            if (count == 3) continue;
-            int32_t slot = count == 2 ? paired++ : single++;
-            s.peers[cell][slot] = static_cast<uint16_t>(other);
-            s.peerUnits[cell][slot][0] = notShared[0];
-            s.peerUnits[cell][slot][1] = count == 2 ? notShared[1] : notShared[0];
         }
     }
     return s;
@@ -74,33 +64,37 @@ inline void push(CandidateGrid* g, int32_t item) {
     }
 }
 
+// The hot operations are compiled once per box order, so that the sizes and
+// loop counts are constants the compiler can unroll and fold.
+template <int32_t BOX>
+struct Fixed {
+    static constexpr int32_t SIDE = BOX * BOX;
+    static constexpr int32_t CELLS = SIDE * SIDE;
+    static constexpr int32_t UNITS = 3 * SIDE;
+    static constexpr int32_t WORDS = (CELLS + 63) / 64;
+};
+
+inline uint64_t cellBit(int32_t cell) { return uint64_t{1} << (cell & 63); }
+
 // One open cell of `unit` fewer can take digit index k, which is not placed
 // in the unit: an open cell never keeps a digit that a unit of its own holds,
 // since placing a digit removes it from every peer. False when that was the
 // last place.
-inline bool losePlace(CandidateGrid* g, const CandidateShape* s, int32_t unit, int32_t k) {
-    uint8_t left = --g->places[unit * s->side + k];
+template <int32_t BOX>
+inline bool losePlace(CandidateGrid* g, int32_t unit, int32_t k) {
+    uint8_t left = --g->places[unit * Fixed<BOX>::SIDE + k];
     if (left > 1) return true;
     if (left == 0) return false;
-    push(g, unitItem(s, unit, k));
+    push(g, Fixed<BOX>::CELLS + unit * 32 + k);
     return true;
 }
 
-// Removes the digit from a peer that still has it; false when the peer is
-// left without candidates.
-inline bool dropFromPeer(CandidateGrid* g, int32_t peer, uint32_t bit) {
-    uint32_t mask = g->candidates[peer] ^ bit;
-    g->candidates[peer] = mask;
-    if ((mask & (mask - 1)) == 0) {
-        if (mask == 0) return false;
-        push(g, peer);
-    }
-    return true;
-}
-
-inline bool placeBit(CandidateGrid* g, int32_t cell, uint32_t bit) {
+template <int32_t BOX>
+bool placeBitFixed(CandidateGrid* g, int32_t cell, uint32_t bit) {
+    using F = Fixed<BOX>;
     const CandidateShape* s = g->shape;
-    uint32_t others = g->candidates[cell] & ~bit;
+    uint32_t mask = g->candidates[cell];
+    uint32_t others = mask & ~bit;
     int32_t k = __builtin_ctz(bit);
     g->candidates[cell] = 0;
     g->values[cell] = static_cast<uint8_t>(k + 1);
@@ -110,33 +104,51 @@ inline bool placeBit(CandidateGrid* g, int32_t cell, uint32_t bit) {
     g->placed[units[0]] |= bit;
     g->placed[units[1]] |= bit;
     g->placed[units[2]] |= bit;
-    // The cell's other digits lose it as a place in each of its units.
+    // The cell is no longer open; its other digits lose it as a place in
+    // each of its units.
+    int32_t word = cell >> 6;
+    uint64_t notCell = ~cellBit(cell);
+    for (uint32_t left = mask; left != 0; left &= left - 1) {
+        g->digitCells[__builtin_ctz(left) * F::WORDS + word] &= notCell;
+    }
     for (; others != 0; others &= others - 1) {
         int32_t other = __builtin_ctz(others);
-        if (!losePlace(g, s, units[0], other)) return false;
-        if (!losePlace(g, s, units[1], other)) return false;
-        if (!losePlace(g, s, units[2], other)) return false;
+        if (!losePlace<BOX>(g, units[0], other)) return false;
+        if (!losePlace<BOX>(g, units[1], other)) return false;
+        if (!losePlace<BOX>(g, units[2], other)) return false;
     }
     // The digit leaves every peer that still has it, and with it a place in
-    // the peer's units that the cell is not in (those it shares now hold the
-    // digit).
-    const uint16_t* peers = s->peers[cell];
-    const uint8_t(*peerUnits)[2] = s->peerUnits[cell];
-    int32_t i = 0;
-    for (; i < s->pairedPeerCount; ++i) {
-        int32_t peer = peers[i];
-        if ((g->candidates[peer] & bit) == 0) continue;
-        if (!dropFromPeer(g, peer, bit)) return false;
-        if (!losePlace(g, s, peerUnits[i][0], k)) return false;
-        if (!losePlace(g, s, peerUnits[i][1], k)) return false;
-    }
-    for (; i < s->peerCount; ++i) {
-        int32_t peer = peers[i];
-        if ((g->candidates[peer] & bit) == 0) continue;
-        if (!dropFromPeer(g, peer, bit)) return false;
-        if (!losePlace(g, s, peerUnits[i][0], k)) return false;
+    // each unit of the peer that the cell is not in (those it shares now hold
+    // the digit).
+    uint64_t* withDigit = g->digitCells + k * F::WORDS;
+    const uint64_t* peerMask = s->peerMasks[cell];
+    for (int32_t w = 0; w < F::WORDS; ++w) {
+        uint64_t hits = peerMask[w] & withDigit[w];
+        withDigit[w] ^= hits;
+        for (; hits != 0; hits &= hits - 1) {
+            int32_t peer = w * 64 + __builtin_ctzll(hits);
+            uint32_t left = g->candidates[peer] ^ bit;
+            g->candidates[peer] = left;
+            if ((left & (left - 1)) == 0) {
+                if (left == 0) return false;
+                push(g, peer);
+            }
+            const uint16_t* peerUnits = s->cellUnits[peer];
+            if (peerUnits[0] != units[0] && !losePlace<BOX>(g, peerUnits[0], k)) return false;
+            if (peerUnits[1] != units[1] && !losePlace<BOX>(g, peerUnits[1], k)) return false;
+            if (peerUnits[2] != units[2] && !losePlace<BOX>(g, peerUnits[2], k)) return false;
+        }
     }
     return true;
+}
+
+inline bool placeBit(CandidateGrid* g, int32_t cell, uint32_t bit) {
+    switch (g->shape->boxOrder) {
+    case 2: return placeBitFixed<2>(g, cell, bit);
+    case 3: return placeBitFixed<3>(g, cell, bit);
+    case 4: return placeBitFixed<4>(g, cell, bit);
+    default: return placeBitFixed<5>(g, cell, bit);
+    }
 }
 
 // Queues every open cell and unsatisfied unit-digit pair with one option or
@@ -165,10 +177,15 @@ void clearGrid(CandidateGrid* g, int32_t boxOrder) {
     g->placedCount = 0;
     std::memset(g->placed, 0, sizeof(uint32_t) * static_cast<size_t>(s->unitCount));
     std::memset(g->places, 0, static_cast<size_t>(s->unitCount * s->side));
+    std::memset(g->digitCells, 0, sizeof(uint64_t) * static_cast<size_t>(s->side * s->cellWords));
 }
 
-// Adds an open cell's candidates to the place counts of its units.
+// Adds an open cell's candidates to the place counts of its units and to the
+// cell sets of its digits.
 inline void countPlaces(CandidateGrid* g, const CandidateShape* s, int32_t cell, uint32_t mask) {
+    for (uint32_t left = mask; left != 0; left &= left - 1) {
+        g->digitCells[__builtin_ctz(left) * s->cellWords + (cell >> 6)] |= cellBit(cell);
+    }
     const uint16_t* units = s->cellUnits[cell];
     uint8_t* row = g->places + units[0] * s->side;
     uint8_t* column = g->places + units[1] * s->side;
@@ -240,18 +257,33 @@ bool loadCandidateGivens(CandidateGrid* grid, int32_t boxOrder, const int32_t* g
     return true;
 }
 
-void copyCandidateGrid(const CandidateGrid* src, CandidateGrid* dst) {
-    const CandidateShape* s = src->shape;
-    dst->shape = s;
+namespace {
+
+template <int32_t BOX>
+void copyFixed(const CandidateGrid* src, CandidateGrid* dst) {
+    using F = Fixed<BOX>;
+    dst->shape = src->shape;
     dst->remaining = src->remaining;
     dst->pendingCount = src->pendingCount;
     dst->pendingOverflow = src->pendingOverflow;
     dst->placedCount = 0;
-    std::memcpy(dst->placed, src->placed, sizeof(uint32_t) * static_cast<size_t>(s->unitCount));
-    std::memcpy(dst->candidates, src->candidates, sizeof(uint32_t) * static_cast<size_t>(s->cellCount));
-    std::memcpy(dst->values, src->values, static_cast<size_t>(s->cellCount));
-    std::memcpy(dst->places, src->places, static_cast<size_t>(s->unitCount * s->side));
+    std::memcpy(dst->placed, src->placed, sizeof(uint32_t) * F::UNITS);
+    std::memcpy(dst->candidates, src->candidates, sizeof(uint32_t) * F::CELLS);
+    std::memcpy(dst->values, src->values, F::CELLS);
+    std::memcpy(dst->places, src->places, F::UNITS * F::SIDE);
+    std::memcpy(dst->digitCells, src->digitCells, sizeof(uint64_t) * F::SIDE * F::WORDS);
     std::memcpy(dst->pending, src->pending, sizeof(uint16_t) * static_cast<size_t>(src->pendingCount));
+}
+
+} // namespace
+
+void copyCandidateGrid(const CandidateGrid* src, CandidateGrid* dst) {
+    switch (src->shape->boxOrder) {
+    case 2: copyFixed<2>(src, dst); break;
+    case 3: copyFixed<3>(src, dst); break;
+    case 4: copyFixed<4>(src, dst); break;
+    default: copyFixed<5>(src, dst); break;
+    }
 }
 
 bool placeCandidate(CandidateGrid* grid, int32_t cell, int32_t digit) {
@@ -265,6 +297,7 @@ void removeCandidate(CandidateGrid* grid, int32_t cell, int32_t digit) {
     if ((mask & bit) == 0) return;
     mask ^= bit;
     grid->candidates[cell] = mask;
+    grid->digitCells[(digit - 1) * s->cellWords + (cell >> 6)] &= ~cellBit(cell);
     if ((mask & (mask - 1)) == 0) push(grid, cell);
     // An emptied unit-digit pair is queued as well and found by the next
     // propagation, which is what a later trial on this grid needs.
@@ -277,7 +310,11 @@ void removeCandidate(CandidateGrid* grid, int32_t cell, int32_t digit) {
     }
 }
 
-int32_t propagateCandidates(CandidateGrid* grid) {
+namespace {
+
+template <int32_t BOX>
+int32_t propagateFixed(CandidateGrid* grid) {
+    constexpr int32_t CELLS = Fixed<BOX>::CELLS;
     const CandidateShape* s = grid->shape;
     for (;;) {
         if (grid->pendingCount == 0) {
@@ -287,27 +324,38 @@ int32_t propagateCandidates(CandidateGrid* grid) {
             continue;
         }
         int32_t item = grid->pending[--grid->pendingCount];
-        if (item < s->cellCount) {
+        if (item < CELLS) {
             if (grid->values[item] != 0) continue;
             uint32_t mask = grid->candidates[item];
             if (mask == 0) return STATUS_CONTRADICTION;
             if ((mask & (mask - 1)) != 0) continue;
-            if (!placeBit(grid, item, mask)) return STATUS_CONTRADICTION;
+            if (!placeBitFixed<BOX>(grid, item, mask)) return STATUS_CONTRADICTION;
             continue;
         }
-        int32_t unit = (item - s->cellCount) >> 5;
-        int32_t k = (item - s->cellCount) & 31;
+        int32_t unit = (item - CELLS) >> 5;
+        int32_t k = (item - CELLS) & 31;
         uint32_t bit = 1u << k;
         if ((grid->placed[unit] & bit) != 0) continue;
-        uint8_t left = grid->places[unit * s->side + k];
+        uint8_t left = grid->places[unit * Fixed<BOX>::SIDE + k];
         if (left == 0) return STATUS_CONTRADICTION;
         if (left > 1) continue;
         const uint16_t* cells = s->unitCells[unit];
         int32_t i = 0;
         while ((grid->candidates[cells[i]] & bit) == 0) ++i;
-        if (!placeBit(grid, cells[i], bit)) return STATUS_CONTRADICTION;
+        if (!placeBitFixed<BOX>(grid, cells[i], bit)) return STATUS_CONTRADICTION;
     }
     return grid->remaining == 0 ? STATUS_SOLVED : STATUS_STALLED;
+}
+
+} // namespace
+
+int32_t propagateCandidates(CandidateGrid* grid) {
+    switch (grid->shape->boxOrder) {
+    case 2: return propagateFixed<2>(grid);
+    case 3: return propagateFixed<3>(grid);
+    case 4: return propagateFixed<4>(grid);
+    default: return propagateFixed<5>(grid);
+    }
 }
 
 } // namespace numpl

@@ -17,8 +17,8 @@ namespace numpl {
 
 // Units are numbered rows 0..N-1, columns N..2N-1, boxes 2N..3N-1.
 constexpr int32_t MAX_UNITS = 3 * MAX_SIDE;
-// Cells that share a unit with a cell: 3N - 2n - 1, at most 64.
-constexpr int32_t MAX_PEERS = 3 * MAX_SIDE - 2 * MAX_BOX_ORDER - 1;
+// 64-bit words of a set of cells: 10 for the 625 cells of a 25x25 grid.
+constexpr int32_t MAX_CELL_WORDS = (MAX_CELLS + 63) / 64;
 // Work items: cells (id = cell) and unit-digit pairs (id = cells + unit*32 +
 // digit index). The stack holds a few hundred at most in practice; should it
 // fill up, the grid notes the overflow and the next propagation rescans every
@@ -46,17 +46,11 @@ struct CandidateShape {
     int32_t side;
     int32_t cellCount;
     int32_t unitCount;
-    int32_t peerCount;                         // 3N - 2n - 1
-    int32_t pairedPeerCount;                   // the first peers, which share one unit with the cell
+    int32_t cellWords;                         // 64-bit words of a cell set
     uint32_t fullMask;                         // the low N bits
     uint16_t cellUnits[MAX_CELLS][3];          // row, column and box unit of a cell
     uint16_t unitCells[MAX_UNITS][MAX_SIDE];   // cells of a unit; boxes row by row
-    // Every other cell of the cell's three units, once: first those that
-    // share only one unit with it, then those that share two (a row or
-    // column inside its box). peerUnits holds the peer's units that the cell
-    // is not in: two for the first kind, one (the first entry) for the second.
-    uint16_t peers[MAX_CELLS][MAX_PEERS];
-    uint8_t peerUnits[MAX_CELLS][MAX_PEERS][2];
+    uint64_t peerMasks[MAX_CELLS][MAX_CELL_WORDS]; // every other cell of the cell's three units
 };
 
 // The shape of box order 2..5; the tables are filled before main runs.
@@ -75,6 +69,10 @@ struct CandidateGrid {
     uint32_t candidates[MAX_CELLS];         // candidates of each open cell
     uint8_t values[MAX_CELLS];              // placed digit, 0 when open
     uint8_t places[MAX_UNITS * MAX_SIDE];   // unit u, digit index k at u*N + k: open cells of u that take it
+    // Digit index k at k*words: the open cells that still have the digit, one
+    // bit a cell, so that a placement finds the peers it affects with a few
+    // word operations instead of a look at every peer.
+    uint64_t digitCells[MAX_SIDE * MAX_CELL_WORDS];
     uint16_t pending[PENDING_CAPACITY];     // cells and unit-digit pairs that may be singles or empty
     uint16_t placedCells[MAX_CELLS];        // those cells, in the order they were placed
 };

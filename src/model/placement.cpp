@@ -7,23 +7,24 @@ namespace numpl {
 
 namespace {
 
+// Compiled once per box order: N, the box arithmetic and 2^N become
+// constants, which the elimination sequence of a placement (15N calls) uses
+// at every step.
+template <int32_t BOX>
 struct Geometry {
-    int32_t n;         // box order
-    int32_t side;      // N
-    int32_t countUnit; // 2^N: one option in the count field of a key
+    static constexpr int32_t SIDE = BOX * BOX;
+    static constexpr int32_t COUNT_UNIT = 1 << SIDE; // one option in the count field of a key
+    static int32_t boxOf(int32_t c, int32_t r) { return (r / BOX) * BOX + c / BOX; }
+    static int32_t positionOf(int32_t c, int32_t r) { return (r % BOX) * BOX + c % BOX; }
 };
-
-inline Geometry geometryOf(const Board* board) {
-    int32_t n = board->context->boxOrder;
-    return Geometry{n, n * n, 1 << (n * n)};
-}
 
 // Clears option bit k of constraint id and lowers its count by one. Keys only
 // fall here, so the entry sifts up. An option that is already gone leaves the
 // key as it is, and a sift of an unchanged key moves nothing, so that case
 // returns before touching the heap; most eliminations of a placement are such
 // repeats.
-inline int32_t eliminateOption(ConstraintHeap* heap, int32_t id, int32_t k, const Geometry& g) {
+template <int32_t BOX>
+inline int32_t eliminateOption(ConstraintHeap* heap, int32_t id, int32_t k) {
     int32_t slot = heap->positions[id];
     int32_t old = heap->keys[slot];
     int32_t removed = old & (1 << k);
@@ -32,27 +33,20 @@ inline int32_t eliminateOption(ConstraintHeap* heap, int32_t id, int32_t k, cons
         reportBrokenIndex(heap, heap->ids[slot], id);
         return removed;
     }
-    heap->keys[slot] = old - removed - g.countUnit;
+    heap->keys[slot] = old - removed - Geometry<BOX>::COUNT_UNIT;
     siftUp(heap, slot);
     return removed;
 }
 
-inline int32_t boxOf(const Geometry& g, int32_t c, int32_t r) {
-    return DIV_TABLE[g.n][r] * g.n + DIV_TABLE[g.n][c];
-}
-
-inline int32_t positionOf(const Geometry& g, int32_t c, int32_t r) {
-    return MOD_TABLE[g.n][r] * g.n + MOD_TABLE[g.n][c];
-}
-
-inline int32_t cellOption(Board* board, const Geometry& g, int32_t c, int32_t r, int32_t d) {
+template <int32_t BOX>
+inline int32_t cellOption(Board* board, int32_t c, int32_t r, int32_t d) {
     ConstraintHeap* heap = board->cellHeap;
-    int32_t id = g.side * r + c;
+    int32_t id = Geometry<BOX>::SIDE * r + c;
     int32_t slot = heap->positions[id];
     int32_t key = heap->keys[slot];
     int32_t removed = key & (1 << (d - 1));
     if (removed != 0) {
-        key -= removed + g.countUnit;
+        key -= removed + Geometry<BOX>::COUNT_UNIT;
         if (heap->ids[slot] == id) {
             heap->keys[slot] = key;
             siftUp(heap, slot);
@@ -66,77 +60,103 @@ inline int32_t cellOption(Board* board, const Geometry& g, int32_t c, int32_t r,
     return removed;
 }
 
-inline int32_t rowDigitOption(Board* board, const Geometry& g, int32_t c, int32_t r, int32_t d) {
-    return eliminateOption(board->rowDigitHeap, g.side * r + d - 1, c, g);
+template <int32_t BOX>
+inline int32_t rowDigitOption(Board* board, int32_t c, int32_t r, int32_t d) {
+    return eliminateOption<BOX>(board->rowDigitHeap, Geometry<BOX>::SIDE * r + d - 1, c);
 }
 
-inline int32_t columnDigitOption(Board* board, const Geometry& g, int32_t c, int32_t r, int32_t d) {
-    return eliminateOption(board->columnDigitHeap, g.side * c + d - 1, r, g);
+template <int32_t BOX>
+inline int32_t columnDigitOption(Board* board, int32_t c, int32_t r, int32_t d) {
+    return eliminateOption<BOX>(board->columnDigitHeap, Geometry<BOX>::SIDE * c + d - 1, r);
 }
 
-inline int32_t boxDigitOption(Board* board, const Geometry& g, int32_t c, int32_t r, int32_t d) {
-    return eliminateOption(board->boxDigitHeap, g.side * boxOf(g, c, r) + d - 1, positionOf(g, c, r), g);
+template <int32_t BOX>
+inline int32_t boxDigitOption(Board* board, int32_t c, int32_t r, int32_t d) {
+    using G = Geometry<BOX>;
+    return eliminateOption<BOX>(board->boxDigitHeap, G::SIDE * G::boxOf(c, r) + d - 1, G::positionOf(c, r));
 }
 
-inline int32_t candidateOption(Board* board, const Geometry& g, int32_t c, int32_t r, int32_t d) {
-    int32_t removed = cellOption(board, g, c, r, d);
-    removed |= rowDigitOption(board, g, c, r, d);
-    removed |= columnDigitOption(board, g, c, r, d);
-    removed |= boxDigitOption(board, g, c, r, d);
+template <int32_t BOX>
+inline int32_t candidateOption(Board* board, int32_t c, int32_t r, int32_t d) {
+    int32_t removed = cellOption<BOX>(board, c, r, d);
+    removed |= rowDigitOption<BOX>(board, c, r, d);
+    removed |= columnDigitOption<BOX>(board, c, r, d);
+    removed |= boxDigitOption<BOX>(board, c, r, d);
     return removed;
-}
-
-} // namespace
-
-int32_t eliminateCell(Board* board, int32_t c, int32_t r, int32_t d) {
-    return cellOption(board, geometryOf(board), c, r, d);
-}
-
-int32_t eliminateRowDigit(Board* board, int32_t c, int32_t r, int32_t d) {
-    return rowDigitOption(board, geometryOf(board), c, r, d);
-}
-
-int32_t eliminateColumnDigit(Board* board, int32_t c, int32_t r, int32_t d) {
-    return columnDigitOption(board, geometryOf(board), c, r, d);
-}
-
-int32_t eliminateBoxDigit(Board* board, int32_t c, int32_t r, int32_t d) {
-    return boxDigitOption(board, geometryOf(board), c, r, d);
-}
-
-int32_t eliminateCandidate(Board* board, int32_t c, int32_t r, int32_t d) {
-    return candidateOption(board, geometryOf(board), c, r, d);
 }
 
 // The order fixes the sequence of heap updates, and with it which of several
 // equal keys ends at a root: the singles found and the branches taken depend
 // on it.
-void eliminatePeers(Board* board, int32_t c, int32_t r, int32_t d) {
-    Geometry g = geometryOf(board);
-    for (int32_t i = 0; i < g.side; ++i) {
+template <int32_t BOX>
+void eliminatePeersFixed(Board* board, int32_t c, int32_t r, int32_t d) {
+    using G = Geometry<BOX>;
+    for (int32_t i = 0; i < G::SIDE; ++i) {
         int32_t k = i + 1;
-        rowDigitOption(board, g, c, r, k);
-        columnDigitOption(board, g, c, r, k);
-        boxDigitOption(board, g, c, r, k);
-        candidateOption(board, g, c, i, d);
-        candidateOption(board, g, i, r, d);
+        rowDigitOption<BOX>(board, c, r, k);
+        columnDigitOption<BOX>(board, c, r, k);
+        boxDigitOption<BOX>(board, c, r, k);
+        candidateOption<BOX>(board, c, i, d);
+        candidateOption<BOX>(board, i, r, d);
     }
-    int32_t top = DIV_TABLE[g.n][r] * g.n;
-    int32_t left = DIV_TABLE[g.n][c] * g.n;
-    for (int32_t y = top; y < top + g.n; ++y) {
-        for (int32_t x = left; x < left + g.n; ++x) candidateOption(board, g, x, y, d);
+    int32_t top = (r / BOX) * BOX;
+    int32_t left = (c / BOX) * BOX;
+    for (int32_t y = top; y < top + BOX; ++y) {
+        for (int32_t x = left; x < left + BOX; ++x) candidateOption<BOX>(board, x, y, d);
     }
 }
 
-void placeDigit(Board* board, int32_t c, int32_t r, int32_t d) {
-    Geometry g = geometryOf(board);
-    board->values[g.side * r + c] = d;
-    eliminatePeers(board, c, r, d);
-    updateKey(board->cellHeap, g.side * r + c, SATISFIED_KEY);
-    board->cellKeys[g.side * r + c] = SATISFIED_KEY;
-    updateKey(board->rowDigitHeap, g.side * r + d - 1, SATISFIED_KEY);
-    updateKey(board->columnDigitHeap, g.side * c + d - 1, SATISFIED_KEY);
-    updateKey(board->boxDigitHeap, g.side * boxOf(g, c, r) + d - 1, SATISFIED_KEY);
+template <int32_t BOX>
+void placeDigitFixed(Board* board, int32_t c, int32_t r, int32_t d) {
+    using G = Geometry<BOX>;
+    board->values[G::SIDE * r + c] = d;
+    eliminatePeersFixed<BOX>(board, c, r, d);
+    updateKey(board->cellHeap, G::SIDE * r + c, SATISFIED_KEY);
+    board->cellKeys[G::SIDE * r + c] = SATISFIED_KEY;
+    updateKey(board->rowDigitHeap, G::SIDE * r + d - 1, SATISFIED_KEY);
+    updateKey(board->columnDigitHeap, G::SIDE * c + d - 1, SATISFIED_KEY);
+    updateKey(board->boxDigitHeap, G::SIDE * G::boxOf(c, r) + d - 1, SATISFIED_KEY);
 }
+
+// Calls op<BOX>(board, c, r, d) for the board's box order.
+#define NUMPL_BY_BOX_ORDER(op, board, c, r, d)                                                                         \
+    switch ((board)->context->boxOrder) {                                                                              \
+    case 2: return op<2>(board, c, r, d);                                                                              \
+    case 3: return op<3>(board, c, r, d);                                                                              \
+    case 4: return op<4>(board, c, r, d);                                                                              \
+    default: return op<5>(board, c, r, d);                                                                             \
+    }
+
+} // namespace
+
+int32_t eliminateCell(Board* board, int32_t c, int32_t r, int32_t d) {
+    NUMPL_BY_BOX_ORDER(cellOption, board, c, r, d)
+}
+
+int32_t eliminateRowDigit(Board* board, int32_t c, int32_t r, int32_t d) {
+    NUMPL_BY_BOX_ORDER(rowDigitOption, board, c, r, d)
+}
+
+int32_t eliminateColumnDigit(Board* board, int32_t c, int32_t r, int32_t d) {
+    NUMPL_BY_BOX_ORDER(columnDigitOption, board, c, r, d)
+}
+
+int32_t eliminateBoxDigit(Board* board, int32_t c, int32_t r, int32_t d) {
+    NUMPL_BY_BOX_ORDER(boxDigitOption, board, c, r, d)
+}
+
+int32_t eliminateCandidate(Board* board, int32_t c, int32_t r, int32_t d) {
+    NUMPL_BY_BOX_ORDER(candidateOption, board, c, r, d)
+}
+
+void eliminatePeers(Board* board, int32_t c, int32_t r, int32_t d) {
+    NUMPL_BY_BOX_ORDER(eliminatePeersFixed, board, c, r, d)
+}
+
+void placeDigit(Board* board, int32_t c, int32_t r, int32_t d) {
+    NUMPL_BY_BOX_ORDER(placeDigitFixed, board, c, r, d)
+}
+
+#undef NUMPL_BY_BOX_ORDER
 
 } // namespace numpl

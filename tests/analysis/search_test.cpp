@@ -169,6 +169,33 @@ TEST(AnalysePuzzleFailures, NoSolutionAndUnloadableGivens) {
     destroyPuzzle(puzzle);
 }
 
+// Hard puzzles (9x9-forum-hardest-1106.txt) with one given changed to a digit
+// that none of its units holds: no solution, and the search needs dozens of
+// logic steps to find that out, so the count beside it answers first. The
+// brute-force counter confirms the 0 independently.
+TEST(AnalysePuzzleFailures, HardGridsWithoutSolutionPublishNothing) {
+    const char* const grids[] = {
+        "......7....71.9...68..7......9.6.85.5....3...7.8.1.9....6.9.1...4.....9.........2",
+        ".2....7..4....9.3.6..2.3.4.....1......83.....9....4.6..94....5.5.....6.3.....5...",
+    };
+    for (const char* grid : grids) {
+        std::vector<int32_t> cells(81);
+        for (int32_t i = 0; i < 81; ++i) cells[i] = grid[i] == '.' ? 0 : grid[i] - '0';
+        ASSERT_EQ(0, BruteCounter(3, cells).count(SOLUTION_LIMIT)) << grid;
+        for (int32_t threads : {1, 2}) {
+            Puzzle* puzzle = puzzleFromText(grid);
+            ASSERT_EQ(0, checkGivens(puzzle));
+            puzzle->threadCount = threads;
+            markUnwritten(puzzle);
+            EXPECT_EQ(0, analysePuzzle(puzzle)) << grid << " threads " << threads;
+            EXPECT_EQ(0, puzzle->solutionCount.load());
+            EXPECT_TRUE(solutionUnwritten(puzzle));
+            EXPECT_EQ((Counters{-5, -5, -5, -5, -5}), countersOf(puzzle));
+            destroyPuzzle(puzzle);
+        }
+    }
+}
+
 TEST(AnalysePuzzleCancel, RequestBeforeTheStartStopsAtOnce) {
     Puzzle* puzzle = puzzleFromCells(3, std::vector<int32_t>(81, 0));
     markUnwritten(puzzle);
