@@ -7,7 +7,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <random>
+#include <sstream>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -334,6 +337,49 @@ TEST(SearchSolutions, CountsTheBoardsLeftOnTheStackExactly) {
             destroyPuzzle(puzzle);
         }
     }
+}
+
+// Every figure an analysis publishes, pinned for a few dozen grids of all box
+// orders at 1 and 2 threads: the count, the five counters and the first
+// solution must stay those of the heap-only engine. The counters are the
+// only witness of where the search went, so this is what catches a change
+// that keeps the counts (a trial collection that spends another heap's
+// budget, say).
+TEST(AnalysePuzzleKnownAnswers, EveryPublishedFigureStaysTheSame) {
+    std::string path = std::string(NUMPL_TEST_DATA_DIR) + "/known-answers.txt";
+    FILE* file = std::fopen(path.c_str(), "r");
+#ifdef _WIN32
+    if (file == nullptr) file = std::fopen(("Z:" + path).c_str(), "r");
+#endif
+    ASSERT_NE(nullptr, file) << "cannot read " << path;
+    static char buffer[4096];
+    int32_t lines = 0;
+    while (std::fgets(buffer, sizeof buffer, file) != nullptr) {
+        if (buffer[0] == '#' || buffer[0] == '\n') continue;
+        std::istringstream line(buffer);
+        std::string grid, solution;
+        int32_t threads = 0, count = 0;
+        Counters expected{};
+        line >> grid >> threads >> count >> expected.single >> expected.basic >> expected.pairTriple >>
+            expected.assumption >> expected.branch >> solution;
+        ASSERT_FALSE(line.fail()) << buffer;
+        Puzzle* puzzle = puzzleFromText(grid);
+        ASSERT_NE(nullptr, puzzle) << grid;
+        puzzle->threadCount = threads;
+        EXPECT_EQ(count, analysePuzzle(puzzle)) << grid << " threads " << threads;
+        EXPECT_EQ(expected, countersOf(puzzle)) << grid << " threads " << threads;
+        std::string shown = "-";
+        if (puzzle->solutionCount.load() > 0) {
+            std::vector<char> text(static_cast<size_t>(grid.size()) + 1);
+            formatGrid(puzzle->boxOrder, puzzle->solution, text.data());
+            shown = text.data();
+        }
+        EXPECT_EQ(solution, shown) << grid << " threads " << threads;
+        destroyPuzzle(puzzle);
+        ++lines;
+    }
+    std::fclose(file);
+    EXPECT_GE(lines, 60);
 }
 
 // One thread runs the sequential assumption method, which can eliminate more

@@ -4,6 +4,7 @@ options: skipped lines, malformed lines, grids that do not load, solution
 counts known independently, solutions that are valid grids, the thread-count
 options and the timeout."""
 
+import os
 import subprocess
 import sys
 
@@ -49,6 +50,32 @@ def check_solution(givens, solution, n):
         assert g in ".0" or g == s, f"given {g} replaced by {s}"
 
 
+def known_answers():
+    """(grid, threads, expected fields 1-7) from tests/data/known-answers.txt."""
+    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "known-answers.txt")
+    rows = []
+    with open(path, encoding="utf-8") as data:
+        for line in data:
+            if line.startswith("#") or not line.strip():
+                continue
+            fields = line.rstrip("\n").split("\t")
+            rows.append((fields[0], fields[1], fields[2:9]))
+    return rows
+
+
+def check_known_answers():
+    """The published figures of whole analyses, at 1 and 2 threads, exactly
+    as the analysis tests pin them."""
+    rows = known_answers()
+    assert len(rows) >= 60, len(rows)
+    for threads in ("1", "2"):
+        wanted = [row for row in rows if row[1] == threads]
+        out = run([row[0] for row in wanted], "--threads", threads, expect_status=0)
+        assert len(out) == len(wanted), (threads, len(out))
+        for (grid, _, expected), got in zip(wanted, out):
+            assert got[:7] == expected, (grid, threads, got[:7], expected)
+
+
 def main():
     duplicate = "11" + "." * 79
     too_big = "G" + "." * 80
@@ -81,6 +108,8 @@ def main():
     timed = run([HARD25], "--timeout", "0.05", expect_status=0)
     assert timed[0][0] == "timeout" and len(timed[0]) == 3, timed
     assert 0 <= int(timed[0][1]) <= 1, timed
+
+    check_known_answers()
 
     # Bad options are refused before any input is read.
     run([], "--threads", expect_status=2)
