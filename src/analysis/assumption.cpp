@@ -4,7 +4,7 @@
 // the heap-only method leaves; the trials themselves run on candidate masks.
 #include "analysis/assumption.h"
 
-#include <chrono>
+#include <atomic>
 #include <cstdlib>
 
 #include "analysis/thread_team.h"
@@ -21,14 +21,28 @@ AssumptionScratch scratch = {};
 // propagation derives a subset of the same closure. Such digits get the
 // current stamp, and a trial whose digit carries it is not run. The stamp
 // moves on at every call and every elimination, which changes the base.
-uint32_t safeStamps[MAX_CELLS * MAX_SIDE];
+// Each worker of a shared batch keeps stamps of its own, so that no two
+// threads write the same memory.
+constexpr size_t STAMP_COUNT = static_cast<size_t>(MAX_CELLS) * MAX_SIDE;
+uint32_t firstStamps[STAMP_COUNT];
+uint32_t* stampTables[MAX_THREADS] = {firstStamps};
 uint32_t currentStamp = 0;
 
-void nextStamp() {
-    if (++currentStamp == 0) {
-        for (uint32_t& stamp : safeStamps) stamp = 0;
-        currentStamp = 1;
+uint32_t* stampsOf(int32_t worker) {
+    if (stampTables[worker] == nullptr) {
+        stampTables[worker] = static_cast<uint32_t*>(std::calloc(STAMP_COUNT, sizeof(uint32_t)));
+        if (stampTables[worker] == nullptr) failAllocation();
     }
+    return stampTables[worker];
+}
+
+void nextStamp() {
+    if (++currentStamp != 0) return;
+    for (uint32_t* stamps : stampTables) {
+        if (stamps == nullptr) continue;
+        for (size_t i = 0; i < STAMP_COUNT; ++i) stamps[i] = 0;
+    }
+    currentStamp = 1;
 }
 
 // The entry packs (column, row, digit) into the low 15 bits and leaves bit 31
@@ -40,13 +54,10 @@ constexpr int32_t ENTRY_COLUMN_SHIFT = 10;
 constexpr int32_t ENTRY_ROW_SHIFT = 5;
 constexpr int32_t ENTRY_FIELD_MASK = 31;
 
-// Helpers pay for themselves only when a batch holds enough work: waking
-// them takes some tens of microseconds, while most batches of trials end
-// within that. So a batch runs alone until it has taken ALONE_TIME (the clock
-// is read every few trials), and only a rest of some size is shared.
-constexpr std::chrono::microseconds ALONE_TIME(200);
-constexpr int32_t TRIALS_BETWEEN_CLOCKS = 4;
-constexpr int32_t MIN_SHARED_TRIALS = 8;
+// Sharing a batch costs a wake-up when the helpers are asleep; a batch of a
+// few trials is not worth it.
+constexpr int32_t MIN_SHARED_TRIALS = 16;
+constexpr int32_t BLOCKS_PER_WORKER = 4;
 
 inline int32_t packEntry(int32_t column, int32_t row, int32_t digit) {
     return (column << ENTRY_COLUMN_SHIFT) + (row << ENTRY_ROW_SHIFT) + digit;
@@ -138,15 +149,16 @@ bool trialContradicts(const CandidateGrid* base, CandidateGrid* trial, int32_t e
 // the same base already settled. Only a trial of a digit that is still a
 // candidate stamps what it placed: placing a removed digit restores options
 // that the base had lost, so its closure says nothing about the others.
-bool stampedTrialContradicts(const CandidateGrid* base, CandidateGrid* trial, int32_t entry, int32_t side) {
+bool stampedTrialContradicts(const CandidateGrid* base, CandidateGrid* trial, int32_t entry, int32_t side,
+                             uint32_t* stamps) {
     int32_t cell = entryCell(entry, side);
     int32_t digit = entryDigit(entry);
-    if (safeStamps[cell * MAX_SIDE + digit - 1] == currentStamp) return false;
+    if (stamps[cell * MAX_SIDE + digit - 1] == currentStamp) return false;
     if (trialContradicts(base, trial, entry, side)) return true;
     if ((base->candidates[cell] >> (digit - 1) & 1) != 0) {
         for (int32_t i = 0; i < trial->placedCount; ++i) {
             int32_t placed = trial->placedCells[i];
-            safeStamps[placed * MAX_SIDE + trial->values[placed] - 1] = currentStamp;
+            stamps[placed * MAX_SIDE + trial->values[placed] - 1] = currentStamp;
         }
     }
     return false;
@@ -158,7 +170,7 @@ int32_t runTrialsInOrder(Board* board, int32_t count, int32_t side) {
     int32_t result = STATUS_NO_CHANGE;
     for (int32_t i = 0; i < count; ++i) {
         int32_t entry = scratch.trialList[i];
-        if (stampedTrialContradicts(scratch.baseGrid, scratch.trialGrids[0], entry, side)) {
+        if (stampedTrialContradicts(scratch.baseGrid, scratch.trialGrids[0], entry, side, firstStamps)) {
             eliminateCandidate(board, entryColumn(entry), entryRow(entry), entryDigit(entry));
             removeCandidate(scratch.baseGrid, entryCell(entry, side), entryDigit(entry));
             nextStamp();
@@ -189,33 +201,37 @@ void runTrials(int32_t count, const Board* board) {
     int32_t side = board->context->boxOrder * board->context->boxOrder;
     int32_t threads = board->context->threadCount;
     if (threads > processorCount()) threads = processorCount();
-    // Alone first: most batches end before helpers would be awake.
-    auto start = std::chrono::steady_clock::now();
-    int32_t i = 0;
-    for (; i < count; ++i) {
-        if (threads > 1 && i % TRIALS_BETWEEN_CLOCKS == 0 && count - i >= MIN_SHARED_TRIALS &&
-            std::chrono::steady_clock::now() - start > ALONE_TIME) {
-            break;
+    if (threads < 2 || count < MIN_SHARED_TRIALS) {
+        for (int32_t i = 0; i < count; ++i) {
+            if (stampedTrialContradicts(scratch.baseGrid, scratch.trialGrids[0], scratch.trialList[i], side,
+                                        firstStamps)) {
+                scratch.trialList[i] |= TRIAL_FAILED;
+            }
         }
-        if (stampedTrialContradicts(scratch.baseGrid, scratch.trialGrids[0], scratch.trialList[i], side)) {
-            scratch.trialList[i] |= TRIAL_FAILED;
-        }
+        return;
     }
-    if (i == count) return;
     for (int32_t t = 1; t < threads; ++t) {
         if (scratch.trialGrids[t] == nullptr) scratch.trialGrids[t] = newGrid();
+        stampsOf(t);
     }
-    // Each worker writes only the trial grid of its own number and bit 31 of
-    // the entries it took; the base grid is only read until the job has ended.
+    // The batch goes out in a few blocks of consecutive entries per worker,
+    // so that workers seldom meet on the counter that hands them out. Each
+    // worker writes only its own trial grid and stamps and bit 31 of the
+    // entries of its blocks; the base grid is only read until the job ends.
     struct Batch {
         int32_t side;
-        int32_t first;
-    } batch{side, i};
-    runOnTeam(threads, count - i, [](int32_t item, int32_t worker, void* context) {
-        auto* shared = static_cast<Batch*>(context);
-        int32_t k = shared->first + item;
-        if (trialContradicts(scratch.baseGrid, scratch.trialGrids[worker], scratch.trialList[k], shared->side)) {
-            scratch.trialList[k] |= TRIAL_FAILED;
+        int32_t count;
+        int32_t blocks;
+    } batch{side, count, BLOCKS_PER_WORKER * threads};
+    runOnTeam(threads, batch.blocks, [](int32_t block, int32_t worker, void* context) {
+        const auto* shared = static_cast<const Batch*>(context);
+        int32_t end = static_cast<int32_t>(static_cast<int64_t>(shared->count) * (block + 1) / shared->blocks);
+        for (int32_t i = static_cast<int32_t>(static_cast<int64_t>(shared->count) * block / shared->blocks); i < end;
+             ++i) {
+            if (stampedTrialContradicts(scratch.baseGrid, scratch.trialGrids[worker], scratch.trialList[i],
+                                        shared->side, stampTables[worker])) {
+                scratch.trialList[i] |= TRIAL_FAILED;
+            }
         }
     }, &batch);
 }

@@ -130,8 +130,6 @@ int32_t countingThreads(int32_t threadCount) {
     return threads < 1 ? 1 : threads;
 }
 
-void addGridToPool(const CandidateGrid* grid, void* pool) { addToPool(static_cast<CountPool*>(pool), grid); }
-
 // The boards at depths 0..top counted on candidate masks onto the solutions
 // found so far, from the shallowest: it holds the alternatives of the first
 // branches, where a grid with many solutions has most of them, while the
@@ -150,13 +148,14 @@ int32_t countWaitingBoards(Board** stack, int32_t top, Puzzle* puzzle, int32_t f
         loadCandidateGrid(scratch->grid, boxOrder, board->values, board->cellKeys);
         CountOutcome outcome = countSolutions(scratch->counter, scratch->grid, &control, budget, nullptr, nullptr);
         if (outcome == COUNT_OUT_OF_BUDGET) {
+            // This board's count goes on in the team and hands parts over;
+            // the boards below it wait in the pool, taken last in, first
+            // out, so from the shallowest.
             CountPool* pool = createCountPool();
-            takeRemainingSubgrids(scratch->counter, scratch->grid, addGridToPool, pool);
-            // Pushed from the shallowest, so the deepest board is taken first.
             for (int32_t rest = top; rest > depth; --rest) {
                 addBoardToPool(pool, boxOrder, stack[rest]->values, stack[rest]->cellKeys);
             }
-            countOnTeam(pool, &control, threads, scratch->counter);
+            countOnTeam(pool, &control, threads, scratch->counter, true);
             destroyCountPool(pool);
             break;
         }

@@ -20,7 +20,7 @@ namespace {
 // Nodes between two looks at the other threads.
 constexpr int64_t SLICE_NODES = 256;
 
-// Counter 0 is the caller's own; the helpers' are made on first use.
+// One counter per worker for the parts of the pool, made on first use.
 SolutionCounter* teamCounters[MAX_THREADS] = {};
 
 SolutionCounter* counterOf(int32_t thread) {
@@ -102,13 +102,28 @@ void finishPart(CountPool* pool) {
     --pool->busy;
 }
 
-// `buffer` takes a board part's grid and the subgrids of a split.
+// Goes on with a count that ran out of its slice until it ends. Whenever
+// another worker waits for work, the count hands over the untried options of
+// its shallowest frame: the largest part it has left, while it keeps its own
+// place deep in the search, where the next solutions are.
+void finishCount(CountPool* pool, const CountControl* control, SolutionCounter* counter, CandidateGrid* buffer,
+                 CountOutcome outcome) {
+    while (outcome == COUNT_OUT_OF_BUDGET) {
+        if (pool->idle.load(std::memory_order_relaxed) > 0 && takeShallowestSubgrid(counter, buffer)) {
+            addSubgrid(buffer, pool);
+        }
+        outcome = continueCount(counter, control, SLICE_NODES, nullptr);
+    }
+}
+
+// `buffer` takes a board part's grid and the subgrids handed over.
 void countParts(CountPool* pool, const CountControl* control, SolutionCounter* counter, CandidateGrid* buffer) {
     for (;;) {
+        if (stopRequested(control)) return;
         bool done = false;
         Part part{};
         if (!takePart(pool, &part, &done)) {
-            if (done || stopRequested(control)) return;
+            if (done) return;
             pool->idle.fetch_add(1, std::memory_order_relaxed);
             std::this_thread::sleep_for(std::chrono::microseconds(50));
             pool->idle.fetch_sub(1, std::memory_order_relaxed);
@@ -122,13 +137,7 @@ void countParts(CountPool* pool, const CountControl* control, SolutionCounter* c
         // The count works on copies from here on, so the part's grid can go.
         CountOutcome outcome = countSolutions(counter, start, control, SLICE_NODES, nullptr, nullptr);
         releaseGrid(pool, part.grid);
-        while (outcome == COUNT_OUT_OF_BUDGET) {
-            if (pool->idle.load(std::memory_order_relaxed) > 0) {
-                takeRemainingSubgrids(counter, buffer, addSubgrid, pool);
-                break;
-            }
-            outcome = continueCount(counter, control, SLICE_NODES, nullptr);
-        }
+        finishCount(pool, control, counter, buffer, outcome);
         finishPart(pool);
     }
 }
@@ -151,23 +160,33 @@ void addBoardToPool(CountPool* pool, int32_t boxOrder, const int32_t* values, co
     pool->waiting.push_back(Part{nullptr, boxOrder, values, cellKeys});
 }
 
-void countOnTeam(CountPool* pool, const CountControl* control, int32_t threads, SolutionCounter* callerCounter) {
+void countOnTeam(CountPool* pool, const CountControl* control, int32_t threads, SolutionCounter* callerCounter,
+                 bool callerCountOpen) {
     if (threads > MAX_THREADS) threads = MAX_THREADS;
-    teamCounters[0] = callerCounter;
     struct Job {
         CountPool* pool;
         const CountControl* control;
         std::vector<CandidateGrid*> scratch;
-    } job{pool, control, std::vector<CandidateGrid*>(static_cast<size_t>(threads))};
+        SolutionCounter* callerCounter;
+        bool callerCountOpen;
+    } job{pool, control, std::vector<CandidateGrid*>(static_cast<size_t>(threads)), callerCounter, callerCountOpen};
     for (int32_t t = 0; t < threads; ++t) {
         counterOf(t);
         job.scratch[t] = spareGrid(pool);
     }
+    // The caller's own count can still hand parts over: until it has ended,
+    // an empty pool does not mean that the work is done.
+    if (callerCountOpen) pool->busy = 1;
     // One item per worker, each the loop over the pool; a worker that comes
     // late finds the pool empty and returns. Each uses only the counter and
-    // the scratch grid of its own number.
-    runOnTeam(threads, threads, [](int32_t, int32_t worker, void* context) {
+    // the scratch grid of its own number, the caller also its own counter.
+    runOnTeam(threads, threads, [](int32_t item, int32_t worker, void* context) {
         auto* work = static_cast<Job*>(context);
+        // Item 0 runs on the caller, which goes on with the count it began.
+        if (item == 0 && work->callerCountOpen) {
+            finishCount(work->pool, work->control, work->callerCounter, work->scratch[worker], COUNT_OUT_OF_BUDGET);
+            finishPart(work->pool);
+        }
         countParts(work->pool, work->control, teamCounters[worker], work->scratch[worker]);
     }, &job);
     std::lock_guard<std::mutex> guard(pool->lock);

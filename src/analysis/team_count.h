@@ -26,10 +26,13 @@ void addBoardToPool(CountPool* pool, int32_t boxOrder, const int32_t* values, co
 
 // Counts every grid of the pool into the control's tally on `threads` threads
 // (at least 2), until the pool is empty, the tally reaches its limit or a
-// cancel request comes. The pool is empty afterwards. The calling thread
-// counts with callerCounter; counters for the helpers are made on first use
-// and kept for the process. Only one team count may run at a time.
-void countOnTeam(CountPool* pool, const CountControl* control, int32_t threads, SolutionCounter* callerCounter);
+// cancel request comes. With callerCountOpen, callerCounter holds a count
+// that ran out of its budget (countSolutions with the same control): one
+// worker goes on with it and hands parts of it to the others as they run out
+// of work. The pool is empty afterwards. Counters for the workers are made on
+// first use and kept for the process; only one team count may run at a time.
+void countOnTeam(CountPool* pool, const CountControl* control, int32_t threads, SolutionCounter* callerCounter,
+                 bool callerCountOpen);
 
 } // namespace numpl
 

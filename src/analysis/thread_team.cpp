@@ -1,9 +1,17 @@
-// The helper threads. Items are handed out through one atomic counter, so
-// whoever is running takes the next one; the caller waits only for helpers
-// that joined the job, never for one that is still asleep.
+// The helper threads. A job is published by moving a generation counter on;
+// a helper that has just finished a job watches that counter for a short
+// while, yielding its processor at every look, and then sleeps on a condition
+// variable until the next job. The logic step calls the trials batch after
+// batch with little in between, so the helpers are awake for the next batch
+// without costing a busy machine more than a few yields.
+//
+// Items are handed out through one atomic counter, so whoever is running
+// takes the next one; the caller waits only for helpers that joined the job,
+// never for one that is still asleep or not scheduled.
 #include "analysis/thread_team.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
@@ -15,21 +23,24 @@ namespace numpl {
 
 namespace {
 
+// How long a helper keeps watching for the next job before it sleeps.
+constexpr std::chrono::microseconds WATCH_TIME(200);
+
 struct TeamState {
     std::mutex lock;
-    std::condition_variable wake;     // helpers sleep here between jobs
-    std::condition_variable finished; // the caller waits here for the helpers that joined
-    // Guarded by lock:
-    uint64_t generation = 0;          // moves on with every job
-    bool open = false;                // the current job still takes helpers
-    int32_t wanted = 0;               // helpers 1..wanted may join it
-    int32_t joined = 0;               // helpers working on it now
-    int32_t helpers = 0;              // helpers made so far
+    std::condition_variable wake;        // sleeping helpers wait here
+    std::condition_variable finished;    // the caller waits here for the helpers that joined
+    std::atomic<uint64_t> generation{0}; // moves on with every job
+    std::atomic<bool> open{false};       // the current job still takes helpers
+    std::atomic<int32_t> joined{0};      // helpers inside the current job
+    std::atomic<int32_t> next{0};        // item numbers handed out so far in the current job
+    // Written by the caller only while no helper is inside a job (joined 0
+    // and open false), read by helpers only while inside one.
     TeamItem item = nullptr;
     void* context = nullptr;
     int32_t count = 0;
-    // Item numbers handed out so far; only ever grows within a job.
-    std::atomic<int32_t> next{0};
+    int32_t wanted = 0;                  // helpers 1..wanted may take items
+    int32_t helpers = 0;                 // helpers made so far; guarded by lock
 };
 
 // Made on first use and never released: helpers sleep on it until the
@@ -43,21 +54,32 @@ void takeItems(TeamItem item, void* context, int32_t count, int32_t worker) {
     }
 }
 
+// Joins the open job and runs its items. Joining first and looking at `open`
+// after (both sequentially consistent) means that a caller which has closed
+// the job and seen nobody joined cannot be passed by a helper that joins
+// late: that helper sees the job closed and leaves it alone.
+void helpWithJob(int32_t worker) {
+    team->joined.fetch_add(1);
+    if (team->open.load() && worker <= team->wanted) takeItems(team->item, team->context, team->count, worker);
+    if (team->joined.fetch_sub(1) == 1) {
+        std::lock_guard<std::mutex> guard(team->lock);
+        team->finished.notify_all();
+    }
+}
+
 void helperLoop(int32_t worker) {
-    uint64_t seen = 0;
-    std::unique_lock<std::mutex> guard(team->lock);
+    uint64_t seen = team->generation.load();
     for (;;) {
-        team->wake.wait(guard, [&] { return team->generation != seen; });
-        seen = team->generation;
-        if (!team->open || worker > team->wanted) continue;
-        ++team->joined;
-        TeamItem item = team->item;
-        void* context = team->context;
-        int32_t count = team->count;
-        guard.unlock();
-        takeItems(item, context, count, worker);
-        guard.lock();
-        if (--team->joined == 0) team->finished.notify_all();
+        auto start = std::chrono::steady_clock::now();
+        while (team->generation.load() == seen && std::chrono::steady_clock::now() - start < WATCH_TIME) {
+            std::this_thread::yield();
+        }
+        if (team->generation.load() == seen) {
+            std::unique_lock<std::mutex> guard(team->lock);
+            team->wake.wait(guard, [&] { return team->generation.load() != seen; });
+        }
+        seen = team->generation.load();
+        helpWithJob(worker);
     }
 }
 
@@ -96,21 +118,33 @@ void runOnTeam(int32_t threads, int32_t count, TeamItem item, void* context) {
         for (int32_t i = 0; i < count; ++i) item(i, 0, context);
         return;
     }
+    team->item = item;
+    team->context = context;
+    team->count = count;
+    team->wanted = helpers;
+    // Item 0 is the caller's before anyone else can take it: it may go on
+    // with work whose memory is in this thread's caches.
+    team->next.store(1, std::memory_order_relaxed);
+    team->open.store(true);
     {
+        // Under the lock, so that a helper about to sleep either sees the new
+        // generation in its wait predicate or is already waiting.
         std::lock_guard<std::mutex> guard(team->lock);
-        team->item = item;
-        team->context = context;
-        team->count = count;
-        team->next.store(0, std::memory_order_relaxed);
-        team->wanted = helpers;
-        team->open = true;
-        ++team->generation;
+        team->generation.fetch_add(1);
     }
     team->wake.notify_all();
+    item(0, 0, context);
     takeItems(item, context, count, 0);
+    team->open.store(false);
+    // The helpers still inside are on their last items: watch them for a
+    // while before sleeping, since a wake-up takes longer than most items.
+    auto start = std::chrono::steady_clock::now();
+    while (team->joined.load() != 0 && std::chrono::steady_clock::now() - start < WATCH_TIME) {
+        std::this_thread::yield();
+    }
+    if (team->joined.load() == 0) return;
     std::unique_lock<std::mutex> guard(team->lock);
-    team->open = false;
-    team->finished.wait(guard, [] { return team->joined == 0; });
+    team->finished.wait(guard, [] { return team->joined.load() == 0; });
 }
 
 } // namespace numpl

@@ -18,8 +18,9 @@ using TeamItem = void (*)(int32_t item, int32_t worker, void* context);
 
 // Runs item(0..count-1) on the calling thread and up to threads-1 helpers
 // (threads is clamped to 1..128), each item exactly once, and returns when all
-// have ended. Items may run in any order and on any worker. Helpers are made
-// on first use and kept for the process; one job runs at a time.
+// have ended. Item 0 runs on the calling thread; the others may run in any
+// order and on any worker. Helpers are made on first use and kept for the
+// process; one job runs at a time.
 void runOnTeam(int32_t threads, int32_t count, TeamItem item, void* context);
 
 // Processors of the machine, at least 1: more workers than this only take

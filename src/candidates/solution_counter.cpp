@@ -292,6 +292,18 @@ CountOutcome continueCount(SolutionCounter* counter, const CountControl* control
 
 int64_t countedNodes(const SolutionCounter* counter) { return counter->nodes; }
 
+bool takeShallowestSubgrid(SolutionCounter* counter, CandidateGrid* subgrid) {
+    for (int32_t depth = 0; depth <= counter->top; ++depth) {
+        uint32_t untried = counter->untried[depth];
+        if (untried == 0) continue;
+        copyCandidateGrid(counter->frames[depth], subgrid);
+        dropOptions(subgrid, counter->branchItems[depth], counter->options[depth] & ~untried);
+        counter->untried[depth] = 0;
+        return true;
+    }
+    return false;
+}
+
 void takeRemainingSubgrids(SolutionCounter* counter, CandidateGrid* scratch, SubgridSink take, void* context) {
     for (int32_t depth = counter->top; depth >= 0; --depth) {
         uint32_t untried = counter->untried[depth];

@@ -49,6 +49,13 @@ CountOutcome continueCount(SolutionCounter* counter, const CountControl* control
 // Placements the count started by the last countSolutions has tried so far.
 int64_t countedNodes(const SolutionCounter* counter);
 
+// After COUNT_OUT_OF_BUDGET: hands the untried options of the shallowest
+// frame that has any over as a subgrid, which the count will not visit any
+// more; the count goes on with the rest (continueCount). False when nothing
+// is left to hand over. The shallowest part is the largest, and the count
+// keeps its place deep in the search.
+bool takeShallowestSubgrid(SolutionCounter* counter, CandidateGrid* subgrid);
+
 // After COUNT_OUT_OF_BUDGET: the part of the search not yet done, as disjoint
 // grids whose solutions together are exactly the ones not yet counted. Each
 // is written in turn to *scratch and handed to take(scratch, context); the

@@ -54,7 +54,7 @@ TEST(TeamCount, PartsAddUpToTheKnownCountAtAnyThreadCount) {
             std::atomic<int32_t> shown(0);
             splitInto(pool, grid, &tally, SOLUTION_LIMIT);
             CountControl control{&tally, SOLUTION_LIMIT, nullptr, &shown};
-            countOnTeam(pool, &control, threads, caller);
+            countOnTeam(pool, &control, threads, caller, false);
             int32_t total = tally.load() < SOLUTION_LIMIT ? tally.load() : SOLUTION_LIMIT;
             EXPECT_EQ(lines[i].count, total) << lines[i].grid << " threads " << threads;
             EXPECT_GE(shown.load(), total > 0 ? 1 : 0);
@@ -76,7 +76,7 @@ TEST(TeamCount, StopsAtTheLimitAndOnCancel) {
         std::atomic<int32_t> tally(0);
         splitInto(pool, grid, &tally, 50);
         CountControl control{&tally, 50, nullptr, nullptr};
-        countOnTeam(pool, &control, 2, caller);
+        countOnTeam(pool, &control, 2, caller, false);
         EXPECT_GE(tally.load(), 50);
         destroyCountPool(pool);
     }
@@ -85,7 +85,7 @@ TEST(TeamCount, StopsAtTheLimitAndOnCancel) {
     std::atomic<int32_t> cancel(0);
     splitInto(pool, grid, &tally, INT32_MAX);
     CountControl control{&tally, INT32_MAX, &cancel, nullptr};
-    auto running = std::async(std::launch::async, [&] { countOnTeam(pool, &control, 2, caller); });
+    auto running = std::async(std::launch::async, [&] { countOnTeam(pool, &control, 2, caller, false); });
     EXPECT_EQ(std::future_status::timeout, running.wait_for(std::chrono::milliseconds(100)));
     cancel.store(1);
     EXPECT_EQ(std::future_status::ready, running.wait_for(std::chrono::seconds(10)));

@@ -1,6 +1,7 @@
 // Tests of the helper threads: every item of a job runs exactly once, on a
-// worker number below the thread count, whatever the thread count and the
-// number of items, and jobs follow each other without mixing.
+// worker number below the thread count (item 0 on the caller), whatever the
+// thread count and the number of items, and jobs follow each other without
+// mixing.
 #include "analysis/thread_team.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,7 @@ struct Tally {
 
 void countRun(int32_t item, int32_t worker, void* context) {
     auto* tally = static_cast<Tally*>(context);
+    if (item == 0 && worker != 0) tally->badWorker.fetch_add(1);
     tally->runs[static_cast<size_t>(item)].fetch_add(1);
     if (worker < 0 || worker >= (tally->threads < 1 ? 1 : tally->threads)) tally->badWorker.fetch_add(1);
     if ((worker == 0) != (std::this_thread::get_id() == tally->caller)) tally->badWorker.fetch_add(1);
