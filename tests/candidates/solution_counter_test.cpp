@@ -200,6 +200,32 @@ TEST(SolutionCounter, SubgridsOfAnUnfinishedCountHoldTheRestExactly) {
     EXPECT_GT(split, 20);
 }
 
+// Handing over the shallowest untried part now and then while the count goes
+// on: the parts and the rest of the count together hold every solution once.
+TEST(SolutionCounter, HandedOverPartsAndTheRestAddUpExactly) {
+    std::vector<testing::KnownCount> lines = readKnownCounts("known-counts-serg.txt");
+    ASSERT_GT(lines.size(), 10u);
+    int32_t handedOver = 0;
+    for (size_t i = 0; i < lines.size(); i += 3) {
+        std::unique_ptr<CandidateGrid> grid = gridFromText(lines[i].grid);
+        Counting counting;
+        Counting parts;
+        std::atomic<int32_t> tally(0);
+        CountControl control{&tally, SOLUTION_LIMIT, nullptr, nullptr};
+        std::vector<CandidateGrid> taken;
+        CandidateGrid subgrid;
+        CountOutcome outcome = countSolutions(counting.get(), grid.get(), &control, 2, nullptr, nullptr);
+        while (outcome == COUNT_OUT_OF_BUDGET) {
+            if (takeShallowestSubgrid(counting.get(), &subgrid)) taken.push_back(subgrid);
+            outcome = continueCount(counting.get(), &control, 2, nullptr);
+        }
+        for (const CandidateGrid& part : taken) countSolutions(parts.get(), &part, &control, 0, nullptr, nullptr);
+        handedOver += static_cast<int32_t>(taken.size());
+        EXPECT_EQ(lines[i].count, tally.load() < SOLUTION_LIMIT ? tally.load() : SOLUTION_LIMIT) << lines[i].grid;
+    }
+    EXPECT_GT(handedOver, 20);
+}
+
 TEST(SolutionCounter, CancelStopsALongCount) {
     // Far more solutions than a count of 2^31 could reach.
     std::vector<int32_t> empty(256, 0);
