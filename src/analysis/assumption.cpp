@@ -156,9 +156,19 @@ bool stampedTrialContradicts(const CandidateGrid* base, CandidateGrid* trial, in
     if (stamps[cell * MAX_SIDE + digit - 1] == currentStamp) return false;
     if (trialContradicts(base, trial, entry, side)) return true;
     if ((base->candidates[cell] >> (digit - 1) & 1) != 0) {
-        for (int32_t i = 0; i < trial->placedCount; ++i) {
-            int32_t placed = trial->placedCells[i];
-            stamps[placed * MAX_SIDE + trial->values[placed] - 1] = currentStamp;
+        if (trial->placedCount <= PLACED_LOG_SIZE) {
+            for (int32_t i = 0; i < trial->placedCount; ++i) {
+                int32_t placed = trial->placedLog[i];
+                stamps[placed * MAX_SIDE + trial->values[placed] - 1] = currentStamp;
+            }
+        } else {
+            // More than the log holds: the cells open in the base and not in
+            // the trial are the ones it placed.
+            for (int32_t placed = 0; placed < side * side; ++placed) {
+                if (trial->values[placed] != base->values[placed]) {
+                    stamps[placed * MAX_SIDE + trial->values[placed] - 1] = currentStamp;
+                }
+            }
         }
     }
     return false;

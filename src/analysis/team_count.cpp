@@ -20,7 +20,8 @@ namespace {
 // Nodes between two looks at the other threads.
 constexpr int64_t SLICE_NODES = 256;
 
-// One counter per worker for the parts of the pool, made on first use.
+// One counter per worker for the parts of the pool: the caller's is its own,
+// the helpers' are made on first use.
 SolutionCounter* teamCounters[MAX_THREADS] = {};
 
 SolutionCounter* counterOf(int32_t thread) {
@@ -170,6 +171,9 @@ void countOnTeam(CountPool* pool, const CountControl* control, int32_t threads, 
         SolutionCounter* callerCounter;
         bool callerCountOpen;
     } job{pool, control, std::vector<CandidateGrid*>(static_cast<size_t>(threads)), callerCounter, callerCountOpen};
+    // The caller counts its parts with its own counter too, once the count
+    // it began is done: a counter's stack is the largest memory of a count.
+    teamCounters[0] = callerCounter;
     for (int32_t t = 0; t < threads; ++t) {
         counterOf(t);
         job.scratch[t] = spareGrid(pool);
@@ -179,7 +183,7 @@ void countOnTeam(CountPool* pool, const CountControl* control, int32_t threads, 
     if (callerCountOpen) pool->busy = 1;
     // One item per worker, each the loop over the pool; a worker that comes
     // late finds the pool empty and returns. Each uses only the counter and
-    // the scratch grid of its own number, the caller also its own counter.
+    // the scratch grid of its own number.
     runOnTeam(threads, threads, [](int32_t item, int32_t worker, void* context) {
         auto* work = static_cast<Job*>(context);
         // Item 0 runs on the caller, which goes on with the count it began.

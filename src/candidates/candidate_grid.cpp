@@ -99,7 +99,8 @@ bool placeBitFixed(CandidateGrid* g, int32_t cell, uint32_t bit) {
     g->candidates[cell] = 0;
     g->values[cell] = static_cast<uint8_t>(k + 1);
     --g->remaining;
-    g->placedCells[g->placedCount++] = static_cast<uint16_t>(cell);
+    if (g->placedCount < PLACED_LOG_SIZE) g->placedLog[g->placedCount] = static_cast<uint16_t>(cell);
+    ++g->placedCount;
     const uint16_t* units = s->cellUnits[cell];
     g->placed[units[0]] |= bit;
     g->placed[units[1]] |= bit;

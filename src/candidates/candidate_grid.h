@@ -24,6 +24,9 @@ constexpr int32_t MAX_CELL_WORDS = (MAX_CELLS + 63) / 64;
 // fill up, the grid notes the overflow and the next propagation rescans every
 // cell and unit-digit pair instead, which finds the same singles.
 constexpr int32_t PENDING_CAPACITY = 512;
+// The first placements of a propagation are logged for the assumption
+// method; one that places more is read off the grid instead.
+constexpr int32_t PLACED_LOG_SIZE = 128;
 
 // Population count without relying on the POPCNT instruction, which the
 // Windows build does not assume: the compiler's fallback is a library call.
@@ -63,8 +66,8 @@ struct CandidateGrid {
     const CandidateShape* shape;
     int32_t remaining;                      // open cells
     int32_t pendingCount;                   // items waiting to be looked at
-    bool pendingOverflow;                   // some item did not fit: rescan before stopping
     int32_t placedCount;                    // cells placed since the grid was loaded or copied into
+    bool pendingOverflow;                   // some item did not fit: rescan before stopping
     uint32_t placed[MAX_UNITS];             // digits placed in each unit
     uint32_t candidates[MAX_CELLS];         // candidates of each open cell
     uint8_t values[MAX_CELLS];              // placed digit, 0 when open
@@ -74,7 +77,7 @@ struct CandidateGrid {
     // word operations instead of a look at every peer.
     uint64_t digitCells[MAX_SIDE * MAX_CELL_WORDS];
     uint16_t pending[PENDING_CAPACITY];     // cells and unit-digit pairs that may be singles or empty
-    uint16_t placedCells[MAX_CELLS];        // those cells, in the order they were placed
+    uint16_t placedLog[PLACED_LOG_SIZE];    // the first of those cells, in the order they were placed
 };
 
 // Builds the grid from a board's digits and cell keys (N^2 entries each, in
