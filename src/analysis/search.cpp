@@ -33,9 +33,9 @@ namespace {
 constexpr int64_t CHECK_FIRST_STEP = 16;
 constexpr int64_t CHECK_NODES_PER_STEP = 64;
 
-// Nodes that the count after the first solution spends alone before it calls
-// a team, for two or more threads: a few milliseconds, more than most counts
-// need and far more than starting a team costs.
+// Nodes that the count after the first solution spends alone before more
+// workers join it: a few milliseconds, more than most counts need and far
+// more than starting a team costs.
 constexpr int64_t SOLO_COUNT_NODES = 2000;
 
 // The window reads the solution and counters as soon as it sees a nonzero
@@ -133,16 +133,17 @@ int32_t countingThreads(int32_t threadCount) {
 // The boards at depths 0..top counted on candidate masks onto the solutions
 // found so far, from the shallowest: it holds the alternatives of the first
 // branches, where a grid with many solutions has most of them, while the
-// boards near the first solution are often barren. With two or more threads
-// the first SOLO_COUNT_NODES nodes run alone, since most counts end within
-// them; what is left then goes to a team.
+// boards near the first solution are often barren. The first
+// SOLO_COUNT_NODES nodes run alone, since most counts end within them; what
+// is left then goes to a team of threads, or with one thread to two workers
+// that take turns on it.
 int32_t countWaitingBoards(Board** stack, int32_t top, Puzzle* puzzle, int32_t found) {
     int32_t boxOrder = stack[0]->context->boxOrder;
     int32_t threads = countingThreads(stack[0]->context->threadCount);
     CountScratch* scratch = prepareCountScratch();
     std::atomic<int32_t> tally(found);
     CountControl control{&tally, SOLUTION_LIMIT, &puzzle->cancelRequested, &puzzle->solutionCount};
-    int64_t budget = threads > 1 ? SOLO_COUNT_NODES : 0;
+    int64_t budget = SOLO_COUNT_NODES;
     for (int32_t depth = 0; depth <= top; ++depth) {
         const Board* board = stack[depth];
         loadCandidateGrid(scratch->grid, boxOrder, board->values, board->cellKeys);
@@ -155,7 +156,11 @@ int32_t countWaitingBoards(Board** stack, int32_t top, Puzzle* puzzle, int32_t f
             for (int32_t rest = top; rest > depth; --rest) {
                 addBoardToPool(pool, boxOrder, stack[rest]->values, stack[rest]->cellKeys);
             }
-            countOnTeam(pool, &control, threads, scratch->counter, true);
+            if (threads > 1) {
+                countOnTeam(pool, &control, threads, scratch->counter, true);
+            } else {
+                countInterleaved(pool, &control, scratch->counter, true);
+            }
             destroyCountPool(pool);
             break;
         }

@@ -17,8 +17,11 @@ namespace numpl {
 
 namespace {
 
-// Nodes between two looks at the other threads.
+// Nodes between two looks at the other workers.
 constexpr int64_t SLICE_NODES = 256;
+
+// Workers of a count on one thread, which take turns slice by slice.
+constexpr int32_t INTERLEAVED_WORKERS = 2;
 
 // One counter per worker for the parts of the pool: the caller's is its own,
 // the helpers' are made on first use.
@@ -143,7 +146,62 @@ void countParts(CountPool* pool, const CountControl* control, SolutionCounter* c
     }
 }
 
+// One worker of an interleaved count: a count in progress, or none.
+struct Turn {
+    SolutionCounter* counter;
+    CandidateGrid* buffer;
+    bool counting;
+};
+
+// Starts the next part of the pool on an idle worker; false when the pool is
+// empty.
+bool startPart(CountPool* pool, const CountControl* control, Turn* turn) {
+    bool done = false;
+    Part part{};
+    if (!takePart(pool, &part, &done)) return false;
+    const CandidateGrid* start = part.grid;
+    if (start == nullptr) {
+        loadCandidateGrid(turn->buffer, part.boxOrder, part.values, part.cellKeys);
+        start = turn->buffer;
+    }
+    CountOutcome outcome = countSolutions(turn->counter, start, control, SLICE_NODES, nullptr, nullptr);
+    releaseGrid(pool, part.grid);
+    turn->counting = outcome == COUNT_OUT_OF_BUDGET;
+    if (!turn->counting) finishPart(pool);
+    return true;
+}
+
 } // namespace
+
+void countInterleaved(CountPool* pool, const CountControl* control, SolutionCounter* callerCounter,
+                      bool callerCountOpen) {
+    Turn turns[INTERLEAVED_WORKERS];
+    for (int32_t t = 0; t < INTERLEAVED_WORKERS; ++t) {
+        turns[t] = Turn{t == 0 ? callerCounter : counterOf(t), spareGrid(pool), t == 0 && callerCountOpen};
+    }
+    if (callerCountOpen) pool->busy = 1;
+    while (!stopRequested(control)) {
+        bool anyCounting = false;
+        bool anyIdle = false;
+        for (Turn& turn : turns) {
+            if (!turn.counting) {
+                if (!startPart(pool, control, &turn)) anyIdle = true;
+            } else if (continueCount(turn.counter, control, SLICE_NODES, nullptr) != COUNT_OUT_OF_BUDGET) {
+                turn.counting = false;
+                finishPart(pool);
+            } else if (anyIdle && takeShallowestSubgrid(turn.counter, turn.buffer)) {
+                addSubgrid(turn.buffer, pool);
+            }
+            anyCounting = anyCounting || turn.counting;
+        }
+        if (!anyCounting && pool->waiting.empty()) break;
+    }
+    for (Turn& turn : turns) pool->spare.push_back(turn.buffer);
+    for (const Part& part : pool->waiting) {
+        if (part.grid != nullptr) pool->spare.push_back(part.grid);
+    }
+    pool->waiting.clear();
+}
 
 CountPool* createCountPool() { return new CountPool(); }
 

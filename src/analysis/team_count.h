@@ -34,6 +34,15 @@ void addBoardToPool(CountPool* pool, int32_t boxOrder, const int32_t* values, co
 void countOnTeam(CountPool* pool, const CountControl* control, int32_t threads, SolutionCounter* callerCounter,
                  bool callerCountOpen);
 
+// The same on the calling thread alone: two workers take turns slice by
+// slice, and one hands the other the shallowest part of its count when the
+// pool runs dry. Counting one part to its end before the next goes deep into
+// one corner of the search; taking turns keeps a second place in it alive,
+// which on grids whose solutions are few and far between finds them many
+// times sooner.
+void countInterleaved(CountPool* pool, const CountControl* control, SolutionCounter* callerCounter,
+                      bool callerCountOpen);
+
 } // namespace numpl
 
 #endif

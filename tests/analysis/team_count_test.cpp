@@ -1,6 +1,6 @@
 // Tests of counting on a team: the parts of a split count add up to exactly
-// the total at any thread count, the limit stops the team, and a cancel
-// request does too.
+// the total at any thread count and with two workers taking turns on one
+// thread, the limit stops the team, and a cancel request does too.
 #include "analysis/team_count.h"
 
 #include <gtest/gtest.h>
@@ -63,6 +63,43 @@ TEST(TeamCount, PartsAddUpToTheKnownCountAtAnyThreadCount) {
         }
     }
     destroySolutionCounter(caller);
+}
+
+// On one thread, two workers taking turns: the parts of the pool and a count
+// the caller began (handed over in pieces when the pool runs dry) add up to
+// exactly the known count.
+TEST(TeamCount, InterleavedWorkersAddUpToTheKnownCount) {
+    std::vector<testing::KnownCount> lines = readKnownCounts("known-counts-serg.txt");
+    std::vector<testing::KnownCount> more = readKnownCounts("known-counts-lloyd.txt");
+    lines.insert(lines.end(), more.begin(), more.end());
+    int32_t begun = 0;
+    for (size_t i = 0; i < lines.size(); i += 3) {
+        CandidateGrid grid = gridFromText(lines[i].grid);
+        int32_t limit = grid.shape->boxOrder > 3 ? 2 : SOLUTION_LIMIT;
+        int32_t expected = lines[i].count < limit ? lines[i].count : limit;
+        for (bool callerCountOpen : {false, true}) {
+            SolutionCounter* caller = createSolutionCounter();
+            CountPool* pool = createCountPool();
+            std::atomic<int32_t> tally(0);
+            CountControl control{&tally, limit, nullptr, nullptr};
+            if (callerCountOpen) {
+                // The caller's count runs out of budget and goes on in the turns.
+                if (countSolutions(caller, &grid, &control, 2, nullptr, nullptr) != COUNT_OUT_OF_BUDGET) {
+                    destroyCountPool(pool);
+                    destroySolutionCounter(caller);
+                    continue;
+                }
+                ++begun;
+            } else {
+                splitInto(pool, grid, &tally, limit);
+            }
+            countInterleaved(pool, &control, caller, callerCountOpen);
+            EXPECT_EQ(expected, tally.load() < limit ? tally.load() : limit) << lines[i].grid;
+            destroyCountPool(pool);
+            destroySolutionCounter(caller);
+        }
+    }
+    EXPECT_GT(begun, 5);
 }
 
 TEST(TeamCount, StopsAtTheLimitAndOnCancel) {
