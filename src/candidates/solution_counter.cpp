@@ -1,8 +1,9 @@
 // Depth-first counting with an explicit stack. Frame i holds the grid before
-// its branch and the candidates of the branch cell not tried yet; the last
-// candidate of a frame is placed in the frame's own grid, so a branch with one
-// way left costs no copy. Because every frame is a complete grid, the work
-// left when a budget runs out is just the untried part of each frame.
+// its branch and the options of its branch item not tried yet; the last
+// option of a frame is taken in the frame's own grid, so a branch with one way
+// left costs no copy. Because every frame is a complete grid, the work left
+// when a budget runs out is just the untried part of each frame, which can be
+// handed over as grids of their own.
 #include "candidates/solution_counter.h"
 
 #include <cstdlib>
@@ -302,17 +303,6 @@ bool takeShallowestSubgrid(SolutionCounter* counter, CandidateGrid* subgrid) {
         return true;
     }
     return false;
-}
-
-void takeRemainingSubgrids(SolutionCounter* counter, CandidateGrid* scratch, SubgridSink take, void* context) {
-    for (int32_t depth = counter->top; depth >= 0; --depth) {
-        uint32_t untried = counter->untried[depth];
-        if (untried == 0) continue;
-        copyCandidateGrid(counter->frames[depth], scratch);
-        dropOptions(scratch, counter->branchItems[depth], counter->options[depth] & ~untried);
-        take(scratch, context);
-    }
-    counter->top = -1;
 }
 
 } // namespace numpl

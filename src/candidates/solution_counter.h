@@ -1,6 +1,7 @@
 // Exact solution counting over candidate grids: depth-first search that
-// branches on an open cell with the fewest candidates and propagates singles
-// after every placement. Several counts (of disjoint parts of one search
+// branches on the cell or unit-digit pair with the fewest options, propagates
+// singles after every placement and probes for failed literals where
+// solutions are sparse. Several counts (of disjoint parts of one search
 // space, possibly on several threads) add into one shared tally and stop
 // together at its limit or at a cancel request.
 #ifndef NUMPL_CANDIDATES_SOLUTION_COUNTER_H
@@ -17,7 +18,7 @@ enum CountOutcome : int32_t {
     COUNT_EXHAUSTED = 0, // every solution of the grid is in the tally
     COUNT_LIMITED,       // the tally reached its limit
     COUNT_CANCELLED,     // the cancel flag was raised
-    COUNT_OUT_OF_BUDGET, // the node budget ran out; the rest can be taken as subgrids
+    COUNT_OUT_OF_BUDGET, // the node budget ran out; the count can go on or hand parts over
 };
 
 struct CountControl {
@@ -55,13 +56,6 @@ int64_t countedNodes(const SolutionCounter* counter);
 // is left to hand over. The shallowest part is the largest, and the count
 // keeps its place deep in the search.
 bool takeShallowestSubgrid(SolutionCounter* counter, CandidateGrid* subgrid);
-
-// After COUNT_OUT_OF_BUDGET: the part of the search not yet done, as disjoint
-// grids whose solutions together are exactly the ones not yet counted. Each
-// is written in turn to *scratch and handed to take(scratch, context); the
-// counter's stack is consumed.
-using SubgridSink = void (*)(const CandidateGrid* grid, void* context);
-void takeRemainingSubgrids(SolutionCounter* counter, CandidateGrid* scratch, SubgridSink take, void* context);
 
 } // namespace numpl
 

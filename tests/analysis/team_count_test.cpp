@@ -27,8 +27,6 @@ CandidateGrid gridFromText(const std::string& text) {
     return grid;
 }
 
-void addToPoolSink(const CandidateGrid* grid, void* pool) { addToPool(static_cast<CountPool*>(pool), grid); }
-
 // The grid counted alone for a few nodes, the rest handed to the pool as
 // subgrids; returns what the lone count found.
 int32_t splitInto(CountPool* pool, const CandidateGrid& grid, std::atomic<int32_t>* tally, int32_t limit) {
@@ -36,7 +34,7 @@ int32_t splitInto(CountPool* pool, const CandidateGrid& grid, std::atomic<int32_
     CountControl control{tally, limit, nullptr, nullptr};
     CandidateGrid scratch;
     if (countSolutions(counter, &grid, &control, 3, nullptr, nullptr) == COUNT_OUT_OF_BUDGET) {
-        takeRemainingSubgrids(counter, &scratch, addToPoolSink, pool);
+        while (takeShallowestSubgrid(counter, &scratch)) addToPool(pool, &scratch);
     }
     destroySolutionCounter(counter);
     return tally->load();

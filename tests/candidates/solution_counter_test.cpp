@@ -179,21 +179,13 @@ TEST(SolutionCounter, SubgridsOfAnUnfinishedCountHoldTheRestExactly) {
             CountOutcome outcome = countSolutions(counting.get(), grid.get(), &control, budget, nullptr, nullptr);
             if (outcome != COUNT_OUT_OF_BUDGET) continue;
             ++split;
-            struct Rest {
-                std::vector<CandidateGrid> grids;
-            } rest;
-            CandidateGrid scratch;
-            takeRemainingSubgrids(
-                counting.get(), &scratch,
-                [](const CandidateGrid* subgrid, void* context) {
-                    static_cast<Rest*>(context)->grids.push_back(*subgrid);
-                },
-                &rest);
-            EXPECT_FALSE(rest.grids.empty());
+            // Everything left, handed over part by part.
+            std::vector<CandidateGrid> rest;
+            CandidateGrid subgrid;
+            while (takeShallowestSubgrid(counting.get(), &subgrid)) rest.push_back(subgrid);
+            EXPECT_FALSE(rest.empty());
             Counting again;
-            for (const CandidateGrid& subgrid : rest.grids) {
-                countSolutions(again.get(), &subgrid, &control, 0, nullptr, nullptr);
-            }
+            for (const CandidateGrid& part : rest) countSolutions(again.get(), &part, &control, 0, nullptr, nullptr);
             EXPECT_EQ(expected, tally.load()) << lines[i].grid << " budget " << budget;
         }
     }
