@@ -1,8 +1,6 @@
 // numpl-analyse: rates a collection of puzzles from standard input, one line
 // per puzzle, with the same analysis the window runs. Puzzle makers use it on
 // whole collections; the benchmarks use it on the corpora.
-#include <omp.h>
-
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -110,7 +108,7 @@ private:
 };
 
 bool parseOptions(int argc, char** argv, Options* options) {
-    options->threads = omp_get_max_threads();
+    options->threads = numpl::defaultThreadCount();
     options->timeoutSeconds = 0;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
@@ -136,7 +134,7 @@ bool parseOptions(int argc, char** argv, Options* options) {
                 return false;
             }
             // Clamped like the window's thread-count field.
-            options->threads = threads < 1 ? 1 : (threads > numpl::MAX_THREADS ? numpl::MAX_THREADS : static_cast<int>(threads));
+            options->threads = numpl::clampThreadCount(threads);
         } else {
             double seconds = std::strtod(value, &end);
             if (end == value || *end != '\0' || !(seconds > 0)) {

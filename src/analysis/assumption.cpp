@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "analysis/thread_team.h"
+#include "model/geometry.h"
 #include "model/placement.h"
 
 namespace numpl {
@@ -90,20 +91,10 @@ void prepareScratch(const Board* board) {
 }
 
 // The trial entry for the lowest candidate of constraint `id` with `key`, in
-// the family of heap number `family` (cell, row-digit, column-digit, box-digit).
+// the family of heap number `family`.
 int32_t entryFor(int32_t family, int32_t id, int32_t key, int32_t boxOrder) {
-    int32_t side = boxOrder * boxOrder;
-    int32_t bit = __builtin_ctz(static_cast<uint32_t>(key));
-    int32_t major = id / side;
-    int32_t minor = id % side;
-    switch (family) {
-    case 0: return packEntry(minor, major, bit + 1);
-    case 1: return packEntry(bit, major, minor + 1);
-    case 2: return packEntry(major, bit, minor + 1);
-    default:
-        return packEntry(MOD_TABLE[boxOrder][major] * boxOrder + MOD_TABLE[boxOrder][bit],
-                         DIV_TABLE[boxOrder][major] * boxOrder + DIV_TABLE[boxOrder][bit], minor + 1);
-    }
+    Candidate option = candidateOf(family, boxOrder, id, __builtin_ctz(static_cast<uint32_t>(key)));
+    return packEntry(option.column, option.row, option.digit);
 }
 
 // Drains a copy of each board heap in key order. Every look at the top costs
@@ -112,13 +103,11 @@ int32_t entryFor(int32_t family, int32_t id, int32_t key, int32_t boxOrder) {
 int32_t collectTrials(const Board* board) {
     const SolveContext* context = board->context;
     int32_t side = context->boxOrder * context->boxOrder;
-    const ConstraintHeap* heaps[4] = {board->cellHeap, board->rowDigitHeap, board->columnDigitHeap,
-                                      board->boxDigitHeap};
     ConstraintHeap* heap = scratch.scratchHeap;
     int32_t budget = context->trialBudget < TRIAL_LIST_SIZE ? context->trialBudget : TRIAL_LIST_SIZE;
     int32_t count = 0;
-    for (int32_t family = 0; family < 4; ++family) {
-        copyHeap(heap, heaps[family]);
+    for (int32_t family = 0; family < FAMILY_COUNT; ++family) {
+        copyHeap(heap, heapOf(board, family));
         if (budget <= 0) continue;
         do {
             --budget;

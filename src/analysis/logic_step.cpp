@@ -13,42 +13,14 @@ namespace numpl {
 
 namespace {
 
-struct BranchChoice {
-    int32_t column; // lowest candidate of the most constrained constraint seen
-    int32_t row;
-    int32_t digit;
-};
-
 // Places singles, crediting each to *counter, until none is left. Every
 // placement restarts at the cell finder with a fresh best, so the choice left
 // behind names the most constrained constraint of the final board; a strict
 // comparison lets the earlier finder win a tie between heaps.
-int32_t runSinglesPass(Board* board, int32_t* counter, BranchChoice* choice) {
-    int32_t side = board->context->boxOrder * board->context->boxOrder;
-    int32_t best = side + 1;
-    int32_t finder = 0;
-    while (finder < 4) {
-        int32_t column;
-        int32_t row;
-        int32_t digit;
-        int32_t result = singlesFinders[finder](board, &column, &row, &digit);
-        if (result == STATUS_CONTRADICTION) return STATUS_CONTRADICTION;
-        if (result == STATUS_SINGLE) {
-            placeDigit(board, column, row, digit);
-            ++*counter;
-            --board->remaining;
-            *choice = BranchChoice{column, row, digit};
-            best = side + 1;
-            finder = 0;
-            continue;
-        }
-        if (result < best) {
-            best = result;
-            *choice = BranchChoice{column, row, digit};
-        }
-        ++finder;
-    }
-    return best == side + 1 ? STATUS_CONTRADICTION : STATUS_PROGRESS;
+int32_t runSinglesPass(Board* board, int32_t* counter, SinglesChoice* choice) {
+    if (placeSingles(board, counter, choice) == STATUS_CONTRADICTION) return STATUS_CONTRADICTION;
+    int32_t none = board->context->boxOrder * board->context->boxOrder + 1;
+    return choice->best == none ? STATUS_CONTRADICTION : STATUS_PROGRESS;
 }
 
 // All three techniques run even after one made progress, so that one singles
@@ -78,7 +50,7 @@ int32_t runFamilyC(Board* board) {
 
 int32_t logicStep(Board* board, int32_t* column, int32_t* row, int32_t* digit) {
     SolveContext* context = board->context;
-    BranchChoice choice = {0, 0, 0};
+    SinglesChoice choice = {0, 0, 0, 0};
     int32_t status = runSinglesPass(board, &context->singleCount, &choice);
     while (status == STATUS_PROGRESS && runFamilyA(board)) {
         status = runSinglesPass(board, &context->basicCount, &choice);

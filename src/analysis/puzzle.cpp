@@ -3,6 +3,8 @@
 // window runs before it starts an analysis.
 #include "analysis/puzzle.h"
 
+#include <omp.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -68,6 +70,14 @@ int32_t loadGivens(Board* board, Puzzle* puzzle) {
 }
 
 void storeSolution(const Board* board, Puzzle* puzzle) { readPlacedDigits(board, puzzle->solution); }
+
+int32_t defaultThreadCount() { return clampThreadCount(omp_get_max_threads()); }
+
+int32_t clampThreadCount(int64_t requested) {
+    if (requested < 1) return 1;
+    if (requested > MAX_THREADS) return MAX_THREADS;
+    return static_cast<int32_t>(requested);
+}
 
 int32_t checkGivens(const Puzzle* puzzle) {
     int32_t n = puzzle->boxOrder;

@@ -51,6 +51,13 @@ int32_t loadGivens(Board* board, Puzzle* puzzle);
 // Writes the board's placed digits into the puzzle's solution grid.
 void storeSolution(const Board* board, Puzzle* puzzle);
 
+// The thread count an analysis starts with when nobody chose one: the OpenMP
+// runtime's maximum (which OMP_NUM_THREADS sets), within 1..128.
+int32_t defaultThreadCount();
+
+// A thread count as the analysis takes it: below 1 is 1, above 128 is 128.
+int32_t clampThreadCount(int64_t requested);
+
 // -1 when some row, column or box holds the same nonzero digit twice, else 0.
 // Values are not range-checked here. Cannot fail.
 int32_t checkGivens(const Puzzle* puzzle);

@@ -7,30 +7,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "model/geometry.h"
 #include "model/placement.h"
 
 namespace numpl {
 
-#define NUMPL_ROW(n)                                                                                                   \
-    {0 / n, 1 / n, 2 / n, 3 / n, 4 / n, 5 / n, 6 / n, 7 / n, 8 / n, 9 / n, 10 / n, 11 / n, 12 / n,                     \
-     13 / n, 14 / n, 15 / n, 16 / n, 17 / n, 18 / n, 19 / n, 20 / n, 21 / n, 22 / n, 23 / n, 24 / n}
-#define NUMPL_MOD_ROW(n)                                                                                               \
-    {0 % n, 1 % n, 2 % n, 3 % n, 4 % n, 5 % n, 6 % n, 7 % n, 8 % n, 9 % n, 10 % n, 11 % n, 12 % n,                     \
-     13 % n, 14 % n, 15 % n, 16 % n, 17 % n, 18 % n, 19 % n, 20 % n, 21 % n, 22 % n, 23 % n, 24 % n}
-
-const uint8_t DIV_TABLE[MAX_BOX_ORDER + 1][MAX_SIDE] = {
-    {}, {}, NUMPL_ROW(2), NUMPL_ROW(3), NUMPL_ROW(4), NUMPL_ROW(5)};
-const uint8_t MOD_TABLE[MAX_BOX_ORDER + 1][MAX_SIDE] = {
-    {}, {}, NUMPL_MOD_ROW(2), NUMPL_MOD_ROW(3), NUMPL_MOD_ROW(4), NUMPL_MOD_ROW(5)};
-
-#undef NUMPL_ROW
-#undef NUMPL_MOD_ROW
-
 int32_t fullKey(int32_t boxOrder) {
-    int32_t side = boxOrder * boxOrder;
-    int32_t mask = static_cast<int32_t>(0xFFFFFFFFu >> (32 - side));
-    int32_t count = __builtin_popcount(static_cast<uint32_t>(mask));
-    return mask | (count << side);
+    Geometry g = geometryOf(boxOrder);
+    return g.fullMask | (g.side << g.side);
 }
 
 Board* createBoard(int32_t boxOrder) {
@@ -52,12 +36,12 @@ Board* createBoard(int32_t boxOrder) {
     // the same heaps without the sifts, which matters for the 627 boards of a
     // 25x25 analysis.
     int32_t key = fullKey(boxOrder);
-    ConstraintHeap* heaps[4] = {board->cellHeap, board->rowDigitHeap, board->columnDigitHeap, board->boxDigitHeap};
     for (int32_t i = 0; i < cells; ++i) {
         board->values[i] = 0;
         board->cellKeys[i] = key;
     }
-    for (ConstraintHeap* heap : heaps) {
+    for (int32_t family = 0; family < FAMILY_COUNT; ++family) {
+        ConstraintHeap* heap = heapOf(board, family);
         for (int32_t i = 0; i < cells; ++i) {
             heap->ids[i + 1] = i;
             heap->keys[i + 1] = key;
@@ -78,19 +62,13 @@ void copyBoard(const Board* src, Board* dst) {
     if (context->copyCellKeys == 1 || context->primaryTechniques == 0) {
         std::memcpy(dst->cellKeys, src->cellKeys, sizeof(int32_t) * cells);
     }
-    copyHeap(dst->cellHeap, src->cellHeap);
-    copyHeap(dst->rowDigitHeap, src->rowDigitHeap);
-    copyHeap(dst->columnDigitHeap, src->columnDigitHeap);
-    copyHeap(dst->boxDigitHeap, src->boxDigitHeap);
+    for (int32_t family = 0; family < FAMILY_COUNT; ++family) copyHeap(heapOf(dst, family), heapOf(src, family));
 }
 
 void destroyBoard(Board* board) {
     if (board == nullptr) return;
     std::free(board->values);
-    destroyHeap(board->cellHeap);
-    destroyHeap(board->rowDigitHeap);
-    destroyHeap(board->columnDigitHeap);
-    destroyHeap(board->boxDigitHeap);
+    for (int32_t family = 0; family < FAMILY_COUNT; ++family) destroyHeap(heapOf(board, family));
     std::free(board);
 }
 

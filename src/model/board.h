@@ -9,6 +9,7 @@
 
 #include "core/solve_context.h"
 #include "model/constraint_heap.h"
+#include "model/geometry.h"
 
 namespace numpl {
 
@@ -44,9 +45,16 @@ struct Board {
     SolveContext* context;           // the analysis this board belongs to; not owned
 };
 
-// i div n and i mod n for i = 0..24, one row per box order (rows 0 and 1 unused).
-extern const uint8_t DIV_TABLE[MAX_BOX_ORDER + 1][MAX_SIDE];
-extern const uint8_t MOD_TABLE[MAX_BOX_ORDER + 1][MAX_SIDE];
+// The heap of one constraint family (FAMILY_CELL .. FAMILY_BOX_DIGIT, in the
+// order of every table of the four).
+inline ConstraintHeap* heapOf(const Board* board, int32_t family) {
+    switch (family) {
+    case FAMILY_CELL: return board->cellHeap;
+    case FAMILY_ROW_DIGIT: return board->rowDigitHeap;
+    case FAMILY_COLUMN_DIGIT: return board->columnDigitHeap;
+    default: return board->boxDigitHeap;
+    }
+}
 
 // N * 2^N + (2^N - 1): the key of a constraint with all N options.
 int32_t fullKey(int32_t boxOrder);

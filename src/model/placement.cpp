@@ -3,6 +3,8 @@
 // count; placeDigit is the innermost operation of the whole solver.
 #include "model/placement.h"
 
+#include "model/geometry.h"
+
 namespace numpl {
 
 namespace {
@@ -11,12 +13,7 @@ namespace {
 // constants, which the elimination sequence of a placement (15N calls) uses
 // at every step.
 template <int32_t BOX>
-struct Geometry {
-    static constexpr int32_t SIDE = BOX * BOX;
-    static constexpr int32_t COUNT_UNIT = 1 << SIDE; // one option in the count field of a key
-    static int32_t boxOf(int32_t c, int32_t r) { return (r / BOX) * BOX + c / BOX; }
-    static int32_t positionOf(int32_t c, int32_t r) { return (r % BOX) * BOX + c % BOX; }
-};
+constexpr Geometry G = geometryOf(BOX);
 
 // Clears option bit k of constraint id and lowers its count by one. Keys only
 // fall here, so the entry sifts up. An option that is already gone leaves the
@@ -33,7 +30,7 @@ inline int32_t eliminateOption(ConstraintHeap* heap, int32_t id, int32_t k) {
         reportBrokenIndex(heap, heap->ids[slot], id);
         return removed;
     }
-    heap->keys[slot] = old - removed - Geometry<BOX>::COUNT_UNIT;
+    heap->keys[slot] = old - removed - G<BOX>.countUnit;
     siftUp(heap, slot);
     return removed;
 }
@@ -41,12 +38,12 @@ inline int32_t eliminateOption(ConstraintHeap* heap, int32_t id, int32_t k) {
 template <int32_t BOX>
 inline int32_t cellOption(Board* board, int32_t c, int32_t r, int32_t d) {
     ConstraintHeap* heap = board->cellHeap;
-    int32_t id = Geometry<BOX>::SIDE * r + c;
+    int32_t id = G<BOX>.side * r + c;
     int32_t slot = heap->positions[id];
     int32_t key = heap->keys[slot];
     int32_t removed = key & (1 << (d - 1));
     if (removed != 0) {
-        key -= removed + Geometry<BOX>::COUNT_UNIT;
+        key -= removed + G<BOX>.countUnit;
         if (heap->ids[slot] == id) {
             heap->keys[slot] = key;
             siftUp(heap, slot);
@@ -62,18 +59,17 @@ inline int32_t cellOption(Board* board, int32_t c, int32_t r, int32_t d) {
 
 template <int32_t BOX>
 inline int32_t rowDigitOption(Board* board, int32_t c, int32_t r, int32_t d) {
-    return eliminateOption<BOX>(board->rowDigitHeap, Geometry<BOX>::SIDE * r + d - 1, c);
+    return eliminateOption<BOX>(board->rowDigitHeap, G<BOX>.side * r + d - 1, c);
 }
 
 template <int32_t BOX>
 inline int32_t columnDigitOption(Board* board, int32_t c, int32_t r, int32_t d) {
-    return eliminateOption<BOX>(board->columnDigitHeap, Geometry<BOX>::SIDE * c + d - 1, r);
+    return eliminateOption<BOX>(board->columnDigitHeap, G<BOX>.side * c + d - 1, r);
 }
 
 template <int32_t BOX>
 inline int32_t boxDigitOption(Board* board, int32_t c, int32_t r, int32_t d) {
-    using G = Geometry<BOX>;
-    return eliminateOption<BOX>(board->boxDigitHeap, G::SIDE * G::boxOf(c, r) + d - 1, G::positionOf(c, r));
+    return eliminateOption<BOX>(board->boxDigitHeap, G<BOX>.side * boxOf(BOX, c, r) + d - 1, positionOf(BOX, c, r));
 }
 
 template <int32_t BOX>
@@ -90,8 +86,7 @@ inline int32_t candidateOption(Board* board, int32_t c, int32_t r, int32_t d) {
 // on it.
 template <int32_t BOX>
 void eliminatePeersFixed(Board* board, int32_t c, int32_t r, int32_t d) {
-    using G = Geometry<BOX>;
-    for (int32_t i = 0; i < G::SIDE; ++i) {
+    for (int32_t i = 0; i < G<BOX>.side; ++i) {
         int32_t k = i + 1;
         rowDigitOption<BOX>(board, c, r, k);
         columnDigitOption<BOX>(board, c, r, k);
@@ -108,14 +103,14 @@ void eliminatePeersFixed(Board* board, int32_t c, int32_t r, int32_t d) {
 
 template <int32_t BOX>
 void placeDigitFixed(Board* board, int32_t c, int32_t r, int32_t d) {
-    using G = Geometry<BOX>;
-    board->values[G::SIDE * r + c] = d;
+    constexpr int32_t SIDE = G<BOX>.side;
+    board->values[SIDE * r + c] = d;
     eliminatePeersFixed<BOX>(board, c, r, d);
-    updateKey(board->cellHeap, G::SIDE * r + c, SATISFIED_KEY);
-    board->cellKeys[G::SIDE * r + c] = SATISFIED_KEY;
-    updateKey(board->rowDigitHeap, G::SIDE * r + d - 1, SATISFIED_KEY);
-    updateKey(board->columnDigitHeap, G::SIDE * c + d - 1, SATISFIED_KEY);
-    updateKey(board->boxDigitHeap, G::SIDE * G::boxOf(c, r) + d - 1, SATISFIED_KEY);
+    updateKey(board->cellHeap, SIDE * r + c, SATISFIED_KEY);
+    board->cellKeys[SIDE * r + c] = SATISFIED_KEY;
+    updateKey(board->rowDigitHeap, SIDE * r + d - 1, SATISFIED_KEY);
+    updateKey(board->columnDigitHeap, SIDE * c + d - 1, SATISFIED_KEY);
+    updateKey(board->boxDigitHeap, SIDE * boxOf(BOX, c, r) + d - 1, SATISFIED_KEY);
 }
 
 // Calls op<BOX>(board, c, r, d) for the board's box order.

@@ -3,6 +3,7 @@
 // counts, the smallest mask.
 #include "model/singles.h"
 
+#include "model/geometry.h"
 #include "model/placement.h"
 
 namespace numpl {
@@ -27,77 +28,70 @@ inline int32_t lowestBit(int32_t key) { return __builtin_ctz(static_cast<uint32_
 
 } // namespace
 
-int32_t findCellSingle(Board* board, int32_t* column, int32_t* row, int32_t* digit) {
-    int32_t side = board->context->boxOrder * board->context->boxOrder;
+namespace {
+
+// The root of the family's heap: STATUS_CONTRADICTION when it has no option
+// or is satisfied (then every constraint of the family is), else the lowest
+// option written out as a candidate and STATUS_SINGLE or the option count.
+int32_t findSingle(Board* board, int32_t family, int32_t* column, int32_t* row, int32_t* digit) {
+    int32_t n = board->context->boxOrder;
     int32_t id;
     int32_t key;
-    if (readRoot(board->cellHeap, &id, &key) != 0) return STATUS_CONTRADICTION;
-    *column = id % side;
-    *row = id / side;
-    *digit = lowestBit(key) + 1;
-    return rootResult(key, side);
+    if (readRoot(heapOf(board, family), &id, &key) != 0) return STATUS_CONTRADICTION;
+    Candidate option = candidateOf(family, n, id, lowestBit(key));
+    *column = option.column;
+    *row = option.row;
+    *digit = option.digit;
+    return rootResult(key, n * n);
+}
+
+} // namespace
+
+int32_t findCellSingle(Board* board, int32_t* column, int32_t* row, int32_t* digit) {
+    return findSingle(board, FAMILY_CELL, column, row, digit);
 }
 
 int32_t findRowSingle(Board* board, int32_t* column, int32_t* row, int32_t* digit) {
-    int32_t side = board->context->boxOrder * board->context->boxOrder;
-    int32_t id;
-    int32_t key;
-    if (readRoot(board->rowDigitHeap, &id, &key) != 0) return STATUS_CONTRADICTION;
-    *column = lowestBit(key);
-    *row = id / side;
-    *digit = id % side + 1;
-    return rootResult(key, side);
+    return findSingle(board, FAMILY_ROW_DIGIT, column, row, digit);
 }
 
 int32_t findColumnSingle(Board* board, int32_t* column, int32_t* row, int32_t* digit) {
-    int32_t side = board->context->boxOrder * board->context->boxOrder;
-    int32_t id;
-    int32_t key;
-    if (readRoot(board->columnDigitHeap, &id, &key) != 0) return STATUS_CONTRADICTION;
-    *column = id / side;
-    *row = lowestBit(key);
-    *digit = id % side + 1;
-    return rootResult(key, side);
+    return findSingle(board, FAMILY_COLUMN_DIGIT, column, row, digit);
 }
 
 int32_t findBoxSingle(Board* board, int32_t* column, int32_t* row, int32_t* digit) {
-    int32_t n = board->context->boxOrder;
-    int32_t side = n * n;
-    int32_t id;
-    int32_t key;
-    if (readRoot(board->boxDigitHeap, &id, &key) != 0) return STATUS_CONTRADICTION;
-    int32_t box = id / side;
-    int32_t position = lowestBit(key);
-    *column = MOD_TABLE[n][box] * n + MOD_TABLE[n][position];
-    *row = DIV_TABLE[n][box] * n + DIV_TABLE[n][position];
-    *digit = id % side + 1;
-    return rootResult(key, side);
+    return findSingle(board, FAMILY_BOX_DIGIT, column, row, digit);
 }
 
 const SinglesFinder singlesFinders[4] = {findCellSingle, findRowSingle, findColumnSingle, findBoxSingle};
 
-int32_t propagateSingles(Board* board) {
-    int32_t outcome = STATUS_STALLED;
+int32_t placeSingles(Board* board, int32_t* placed, SinglesChoice* choice) {
+    int32_t none = board->context->boxOrder * board->context->boxOrder + 1;
+    if (choice != nullptr) choice->best = none;
     int32_t finder = 0;
     while (finder < 4) {
         int32_t column;
         int32_t row;
         int32_t digit;
         int32_t result = singlesFinders[finder](board, &column, &row, &digit);
-        if (result == STATUS_CONTRADICTION) {
-            outcome = STATUS_CONTRADICTION;
-            break;
-        }
+        if (result == STATUS_CONTRADICTION) return STATUS_CONTRADICTION;
         if (result == STATUS_SINGLE) {
             placeDigit(board, column, row, digit);
+            if (placed != nullptr) ++*placed;
             --board->remaining;
+            if (choice != nullptr) *choice = SinglesChoice{column, row, digit, none};
             finder = 0;
-        } else {
-            ++finder;
+            continue;
         }
+        if (choice != nullptr && result < choice->best) *choice = SinglesChoice{column, row, digit, result};
+        ++finder;
     }
-    if (board->remaining == 0) return STATUS_SOLVED;
-    return outcome;
+    return STATUS_STALLED;
+}
+
+int32_t propagateSingles(Board* board) {
+    int32_t outcome = placeSingles(board, nullptr, nullptr);
+    return board->remaining == 0 ? STATUS_SOLVED : outcome;
 }
 
 } // namespace numpl

@@ -5,27 +5,14 @@
 // the crossing unit.
 #include "techniques/locked_candidates.h"
 
+#include "model/geometry.h"
 #include "model/placement.h"
 
 namespace numpl {
 
 namespace {
 
-// Bits 0, n, 2n, ...: the positions of one box column inside a box-digit key.
-constexpr int32_t BOX_COLUMN_MASKS[MAX_BOX_ORDER + 1] = {0, 0, 0x5, 0x49, 0x1111, 0x108421};
-
-struct Shape {
-    int32_t n;        // box order
-    int32_t side;     // N
-    int32_t fullMask; // the low N bits
-    int32_t runMask;  // n low bits: one stretch of a row or column inside a box
-};
-
-inline Shape shapeOf(const Board* board) {
-    int32_t n = board->context->boxOrder;
-    int32_t side = n * n;
-    return Shape{n, side, static_cast<int32_t>(0xFFFFFFFFu >> (32 - side)), (1 << n) - 1};
-}
+inline Geometry geometryOfBoard(const Board* board) { return geometryOf(board->context->boxOrder); }
 
 // A key lies in a segment when it has no position outside it; a key without
 // positions lies in every segment.
@@ -33,12 +20,12 @@ inline bool liesIn(int32_t key, int32_t segmentMask, int32_t fullMask) {
     return (key & ~segmentMask & fullMask) == 0;
 }
 
-inline bool qualifies(int32_t key, const Shape& s) { return (key >> s.side) < s.n; }
+inline bool qualifies(int32_t key, const Geometry& s) { return (key >> s.side) < s.n; }
 
 // Each handler acts on one qualifying constraint (id, key K) and ORs the
 // removed bits of its eliminations into *removed. It returns true when the scan
 // must stop at once (the early return of the box technique).
-bool handleRow(Board* board, const Shape& s, int32_t id, int32_t key, int32_t* removed) {
+bool handleRow(Board* board, const Geometry& s, int32_t id, int32_t key, int32_t* removed) {
     int32_t row = id / s.side;
     int32_t digit = id % s.side + 1;
     int32_t band = s.n * (row / s.n);
@@ -52,7 +39,7 @@ bool handleRow(Board* board, const Shape& s, int32_t id, int32_t key, int32_t* r
     return false;
 }
 
-bool handleColumn(Board* board, const Shape& s, int32_t id, int32_t key, int32_t* removed) {
+bool handleColumn(Board* board, const Geometry& s, int32_t id, int32_t key, int32_t* removed) {
     int32_t column = id / s.side;
     int32_t digit = id % s.side + 1;
     int32_t stack = s.n * (column / s.n);
@@ -66,7 +53,7 @@ bool handleColumn(Board* board, const Shape& s, int32_t id, int32_t key, int32_t
     return false;
 }
 
-bool handleBox(Board* board, const Shape& s, int32_t id, int32_t key, int32_t* removed) {
+bool handleBox(Board* board, const Geometry& s, int32_t id, int32_t key, int32_t* removed) {
     int32_t box = id / s.side;
     int32_t digit = id % s.side + 1;
     int32_t top = s.n * (box / s.n);
@@ -80,7 +67,7 @@ bool handleBox(Board* board, const Shape& s, int32_t id, int32_t key, int32_t* r
         }
     }
     for (int32_t j = 0; j < s.n; ++j) {
-        if (!liesIn(key, BOX_COLUMN_MASKS[s.n] << j, s.fullMask)) continue;
+        if (!liesIn(key, s.boxColumnMask << j, s.fullMask)) continue;
         int32_t column = left + j;
         for (int32_t r = 0; r < s.side; ++r) {
             if (r >= top && r < top + s.n) continue;
@@ -93,7 +80,7 @@ bool handleBox(Board* board, const Shape& s, int32_t id, int32_t key, int32_t* r
     return false;
 }
 
-using Handler = bool (*)(Board*, const Shape&, int32_t, int32_t, int32_t*);
+using Handler = bool (*)(Board*, const Geometry&, int32_t, int32_t, int32_t*);
 
 // Walks the heap slots in order and stops after the first satisfied slot:
 // satisfied constraints sink, so the open ones worth a look come first.
@@ -104,7 +91,7 @@ using Handler = bool (*)(Board*, const Shape&, int32_t, int32_t, int32_t*);
 // the id again there would apply this slot's segments to that other
 // constraint, which eliminates candidates that are still possible.
 int32_t scanHeap(Board* board, const ConstraintHeap* heap, Handler handle) {
-    Shape s = shapeOf(board);
+    Geometry s = geometryOfBoard(board);
     int32_t removed = 0;
     int32_t cells = s.side * s.side;
     for (int32_t slot = 1; slot <= cells; ++slot) {
@@ -119,7 +106,7 @@ int32_t scanHeap(Board* board, const ConstraintHeap* heap, Handler handle) {
 // The same deductions in constraint-id order, each key looked up through the
 // heap's index; ends at the first key without positions.
 int32_t scanById(Board* board, const ConstraintHeap* heap, Handler handle) {
-    Shape s = shapeOf(board);
+    Geometry s = geometryOfBoard(board);
     int32_t removed = 0;
     int32_t cells = s.side * s.side;
     for (int32_t id = 0; id < cells; ++id) {

@@ -3,6 +3,7 @@
 // earlier in a call is seen by every later test of the same call.
 #include "techniques/pairs_triples.h"
 
+#include "model/geometry.h"
 #include "model/placement.h"
 
 namespace numpl {
@@ -21,8 +22,8 @@ inline void unitCells(UnitKind kind, int32_t n, int32_t u, int32_t* cells) {
         case UNIT_ROWS: column = i; row = u; break;
         case UNIT_COLUMNS: column = u; row = i; break;
         case UNIT_BOXES:
-            column = n * (u % n) + i % n;
-            row = n * (u / n) + i / n;
+            column = boxCellColumn(n, u, i);
+            row = boxCellRow(n, u, i);
             break;
         }
         cells[i] = side * row + column;
@@ -57,7 +58,7 @@ bool clearUnit(Board* board, const int32_t* cells, int32_t side, int32_t digits,
 int32_t nakedPairs(Board* board, UnitKind kind) {
     int32_t n = board->context->boxOrder;
     int32_t side = n * n;
-    int32_t fullMask = static_cast<int32_t>(0xFFFFFFFFu >> (32 - side));
+    int32_t fullMask = geometryOf(n).fullMask;
     const int32_t* keys = board->cellKeys;
     int32_t result = STATUS_NO_CHANGE;
     int32_t cells[MAX_SIDE];
@@ -82,7 +83,7 @@ int32_t nakedPairs(Board* board, UnitKind kind) {
 int32_t nakedTriples(Board* board, UnitKind kind) {
     int32_t n = board->context->boxOrder;
     int32_t side = n * n;
-    int32_t fullMask = static_cast<int32_t>(0xFFFFFFFFu >> (32 - side));
+    int32_t fullMask = geometryOf(n).fullMask;
     const int32_t* keys = board->cellKeys;
     int32_t result = STATUS_NO_CHANGE;
     int32_t cells[MAX_SIDE];

@@ -91,11 +91,9 @@ inline std::string boardDifference(const Board* a, const Board* b) {
             return out.str();
         }
     }
-    const ConstraintHeap* heapsA[4] = {a->cellHeap, a->rowDigitHeap, a->columnDigitHeap, a->boxDigitHeap};
-    const ConstraintHeap* heapsB[4] = {b->cellHeap, b->rowDigitHeap, b->columnDigitHeap, b->boxDigitHeap};
-    for (int32_t h = 0; h < 4; ++h) {
-        const ConstraintHeap* x = heapsA[h];
-        const ConstraintHeap* y = heapsB[h];
+    for (int32_t h = 0; h < FAMILY_COUNT; ++h) {
+        const ConstraintHeap* x = heapOf(a, h);
+        const ConstraintHeap* y = heapOf(b, h);
         if (x->count != y->count) {
             out << "heap " << h << " count " << x->count << " vs " << y->count;
             return out.str();

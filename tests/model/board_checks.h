@@ -65,10 +65,8 @@ inline ::testing::AssertionResult keyIsWellFormed(int32_t key, int32_t side) {
 inline ::testing::AssertionResult boardIsConsistent(const Board* board) {
     int32_t side = board->context->boxOrder * board->context->boxOrder;
     int32_t cells = side * side;
-    const ConstraintHeap* heaps[4] = {board->cellHeap, board->rowDigitHeap, board->columnDigitHeap,
-                                      board->boxDigitHeap};
-    for (int32_t f = 0; f < 4; ++f) {
-        const ConstraintHeap* heap = heaps[f];
+    for (int32_t f = 0; f < FAMILY_COUNT; ++f) {
+        const ConstraintHeap* heap = heapOf(board, f);
         if (heap->capacity != cells || heap->count != cells)
             return ::testing::AssertionFailure() << "heap " << f << " holds " << heap->count << " of " << cells;
         ::testing::AssertionResult ok = heapIsConsistent(heap);
@@ -110,10 +108,8 @@ inline ::testing::AssertionResult boardsIdentical(const Board* a, const Board* b
     size_t bytes = sizeof(int32_t) * static_cast<size_t>(side * side);
     if (std::memcmp(a->values, b->values, bytes) != 0) return ::testing::AssertionFailure() << "values differ";
     if (std::memcmp(a->cellKeys, b->cellKeys, bytes) != 0) return ::testing::AssertionFailure() << "cellKeys differ";
-    const ConstraintHeap* ha[4] = {a->cellHeap, a->rowDigitHeap, a->columnDigitHeap, a->boxDigitHeap};
-    const ConstraintHeap* hb[4] = {b->cellHeap, b->rowDigitHeap, b->columnDigitHeap, b->boxDigitHeap};
-    for (int32_t f = 0; f < 4; ++f) {
-        ::testing::AssertionResult ok = heapsIdentical(ha[f], hb[f]);
+    for (int32_t f = 0; f < FAMILY_COUNT; ++f) {
+        ::testing::AssertionResult ok = heapsIdentical(heapOf(a, f), heapOf(b, f));
         if (!ok) return ::testing::AssertionFailure() << "heap " << f << ": " << ok.message();
     }
     return ::testing::AssertionSuccess();

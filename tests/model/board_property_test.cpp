@@ -85,12 +85,6 @@ class Reference {
     std::vector<std::vector<char>> satisfied_;
 };
 
-const ConstraintHeap* heapOf(const Board* board, int32_t f) {
-    const ConstraintHeap* heaps[4] = {board->cellHeap, board->rowDigitHeap, board->columnDigitHeap,
-                                      board->boxDigitHeap};
-    return heaps[f];
-}
-
 // Open constraints: mask and count exactly as the reference has them.
 // Satisfied ones: a satisfied key. Values and remaining match as well.
 ::testing::AssertionResult matchesReference(const Board* board, const Reference& ref) {

@@ -31,8 +31,8 @@ TEST_P(BoardOrder, FreshBoardHoldsTheFullKeyEverywhere) {
     Board* board = createBoard(n);
     EXPECT_EQ(nullptr, board->context);
     EXPECT_EQ(0, board->remaining);
-    ConstraintHeap* heaps[4] = {board->cellHeap, board->rowDigitHeap, board->columnDigitHeap, board->boxDigitHeap};
-    for (ConstraintHeap* heap : heaps) {
+    for (int32_t family = 0; family < FAMILY_COUNT; ++family) {
+        const ConstraintHeap* heap = heapOf(board, family);
         ASSERT_EQ(cells, heap->count);
         for (int32_t s = 1; s <= cells; ++s) {
             ASSERT_EQ(s - 1, heap->ids[s]);
