@@ -9,36 +9,37 @@
 #include <string>
 #include <vector>
 
-#include "analysis_fixtures.h"
+#include "support/boards.h"
+#include "support/grids.h"
+#include "model/placement.h"
 #include "model/singles.h"
 
 namespace numpl {
 namespace {
 
-using testing::boardDifference;
-using testing::boardFromPuzzle;
-using testing::cloneBoard;
-using testing::hasCandidate;
-using testing::patternGrid;
-using testing::puzzleFromCells;
-using testing::readKnownCounts;
-using testing::releaseBoard;
+using test::boardDifference;
+using test::boardFromPuzzle;
+using test::cloneBoard;
+using test::hasCandidate;
+using test::OwnedBoard;
+using test::patternGrid;
+using test::puzzleFromCells;
+using test::PuzzlePtr;
+using test::readKnownCounts;
 
 // The pattern grid of box order n with three cells emptied: (0,0) holding 1,
 // (1,0) holding 2, and (0,n) holding 2 (row n starts with 2, outside box 0).
 // (0,0) is left with {1, 2}; the other two with {2} only. Placing 2 at (0,0)
 // empties (1,0), so that candidate is impossible; every other one completes
 // the grid.
-Board* createTrialBoard(int32_t n, int32_t threadCount) {
+OwnedBoard createTrialBoard(int32_t n, int32_t threadCount) {
     int32_t side = n * n;
     std::vector<int32_t> cells = patternGrid(n);
     cells[0] = 0;
     cells[1] = 0;
     cells[n * side] = 0;
-    Puzzle* puzzle = puzzleFromCells(n, cells);
-    Board* board = boardFromPuzzle(puzzle, threadCount);
-    destroyPuzzle(puzzle);
-    return board;
+    PuzzlePtr puzzle = puzzleFromCells(n, cells);
+    return boardFromPuzzle(puzzle.get(), threadCount);
 }
 
 TEST(AssumptionMethod, ChangesNothingWhenNoConstraintHasThreeOrFewerCandidates) {
@@ -48,15 +49,12 @@ TEST(AssumptionMethod, ChangesNothingWhenNoConstraintHasThreeOrFewerCandidates) 
     oneGiven[0] = 5;
     for (const std::vector<int32_t>& cells : {std::vector<int32_t>(81, 0), oneGiven}) {
         for (int32_t threads : {1, 2}) {
-            Puzzle* puzzle = puzzleFromCells(3, cells);
-            Board* board = boardFromPuzzle(puzzle, threads);
-            Board* before = cloneBoard(board, threads);
+            PuzzlePtr puzzle = puzzleFromCells(3, cells);
+            OwnedBoard board = boardFromPuzzle(puzzle.get(), threads);
+            OwnedBoard before = cloneBoard(board, threads);
             EXPECT_EQ(STATUS_NO_CHANGE, assumptionMethod(board)) << "threads " << threads;
             EXPECT_EQ(0, assumptionScratch()->trialCount);
             EXPECT_EQ("", boardDifference(before, board));
-            releaseBoard(before);
-            releaseBoard(board);
-            destroyPuzzle(puzzle);
         }
     }
 }
@@ -66,7 +64,7 @@ TEST(AssumptionMethod, EveryLookAtAHeapTopCostsBudget) {
     // (3s+1..3s+3 in stack s), so each row-digit constraint has three places.
     // The cell heap yields 81 entries and one look at the emptied heap: 82
     // looks. The 38 left take 38 row-digit constraints: 119 trials in all.
-    Board* board = testing::createBoardWithContext(3, 1);
+    OwnedBoard board(3, 1);
     board->remaining = 81;
     for (int32_t r = 0; r < 9; ++r) {
         for (int32_t c = 0; c < 9; ++c) {
@@ -77,7 +75,6 @@ TEST(AssumptionMethod, EveryLookAtAHeapTopCostsBudget) {
     }
     assumptionMethod(board);
     EXPECT_EQ(119, assumptionScratch()->trialCount);
-    releaseBoard(board);
 }
 
 class AssumptionTrials : public ::testing::TestWithParam<int32_t> {};
@@ -94,9 +91,9 @@ TEST_P(AssumptionTrials, EliminatesExactlyTheCandidatesWhoseTrialContradicts) {
     int32_t expectedTrials = n == 2 ? 12 : n == 3 ? 6 : 3;
     bool reachesImpossible = n <= 3;
     for (int32_t threads : {1, 2, 4}) {
-        Board* board = createTrialBoard(n, threads);
+        OwnedBoard board = createTrialBoard(n, threads);
         ASSERT_NE(nullptr, board);
-        Board* expected = cloneBoard(board, threads);
+        OwnedBoard expected = cloneBoard(board, threads);
         if (reachesImpossible) eliminateCandidate(expected, 0, 0, 2);
 
         int32_t result = assumptionMethod(board);
@@ -109,8 +106,6 @@ TEST_P(AssumptionTrials, EliminatesExactlyTheCandidatesWhoseTrialContradicts) {
         EXPECT_TRUE(hasCandidate(board, 1, 0, 2));
         EXPECT_TRUE(hasCandidate(board, 0, n, 2));
         EXPECT_EQ(3, board->remaining);
-        releaseBoard(expected);
-        releaseBoard(board);
     }
 }
 
@@ -124,54 +119,35 @@ TEST(AssumptionScratch, FollowsTheHeapCapacityAndIsReusedWithinIt) {
         return pointers;
     };
     for (int32_t n : {4, 3}) {
-        Board* board = createTrialBoard(n, 2);
+        OwnedBoard board = createTrialBoard(n, 2);
         assumptionMethod(board);
         ASSERT_NE(nullptr, assumptionScratch());
         EXPECT_EQ(n * n * n * n, assumptionScratch()->scratchHeap->capacity);
         std::vector<const void*> built = scratchPointers();
 
         // Same box order again: nothing is rebuilt, so nothing is allocated.
-        Board* again = createTrialBoard(n, 2);
+        OwnedBoard again = createTrialBoard(n, 2);
         assumptionMethod(again);
         EXPECT_EQ(built, scratchPointers());
-        releaseBoard(again);
-        releaseBoard(board);
     }
     // After the switch from 16x16 back to 9x9 the trials still find the
     // impossible candidate.
-    Board* board = createTrialBoard(3, 8);
+    OwnedBoard board = createTrialBoard(3, 8);
     EXPECT_EQ(STATUS_PROGRESS, assumptionMethod(board));
     EXPECT_FALSE(hasCandidate(board, 0, 0, 2));
-    releaseBoard(board);
 }
 
 // Boards as the search meets them: a puzzle's givens, then repeatedly singles
 // propagation and one random candidate placed, each stalled state kept.
-std::vector<Board*> collectMidSearchBoards(const char* dataFile, size_t step, uint32_t seed) {
+std::vector<OwnedBoard> collectMidSearchBoards(const char* dataFile, size_t step, uint32_t seed) {
     std::mt19937 random(seed);
-    std::vector<Board*> boards;
-    std::vector<testing::KnownCount> lines = readKnownCounts(dataFile);
+    std::vector<OwnedBoard> boards;
+    std::vector<test::KnownCount> lines = readKnownCounts(dataFile);
     for (size_t i = 0; i < lines.size(); i += step) {
-        Puzzle* puzzle = testing::puzzleFromText(lines[i].grid);
-        Board* board = boardFromPuzzle(puzzle, 1);
-        destroyPuzzle(puzzle);
+        PuzzlePtr puzzle = test::puzzleFromText(lines[i].grid);
+        OwnedBoard board = boardFromPuzzle(puzzle.get(), 1);
         if (board == nullptr) continue;
-        int32_t side = board->context->boxOrder * board->context->boxOrder;
-        while (propagateSingles(board) == STATUS_STALLED) {
-            boards.push_back(cloneBoard(board, 1));
-            std::vector<int32_t> open;
-            for (int32_t cell = 0; cell < side * side; ++cell) {
-                if (board->values[cell] == 0) open.push_back(cell);
-            }
-            int32_t cell = open[random() % open.size()];
-            std::vector<int32_t> digits;
-            for (int32_t d = 1; d <= side; ++d) {
-                if (hasCandidate(board, cell % side, cell / side, d)) digits.push_back(d);
-            }
-            placeDigit(board, cell % side, cell / side, digits[random() % digits.size()]);
-            --board->remaining;
-        }
-        releaseBoard(board);
+        test::playRandomly(board, random, &boards);
     }
     return boards;
 }
@@ -182,22 +158,21 @@ std::vector<Board*> collectMidSearchBoards(const char* dataFile, size_t step, ui
 // does) and now and then removes more.
 TEST(AssumptionMethod, ParallelResultIsIndependentOfThreadCount) {
     const uint32_t seed = 20240611;
-    std::vector<Board*> boards = collectMidSearchBoards("known-counts-9x9.txt", 1, seed);
-    std::vector<Board*> larger = collectMidSearchBoards("known-counts-16x16.txt", 3, seed);
-    boards.insert(boards.end(), larger.begin(), larger.end());
+    std::vector<OwnedBoard> boards = collectMidSearchBoards("known-counts-9x9.txt", 1, seed);
+    std::vector<OwnedBoard> larger = collectMidSearchBoards("known-counts-16x16.txt", 3, seed);
+    boards.insert(boards.end(), std::make_move_iterator(larger.begin()), std::make_move_iterator(larger.end()));
     ASSERT_GT(boards.size(), 100u);
     int32_t progressBoards = 0;
     int32_t sequentialMore = 0;
     for (size_t i = 0; i < boards.size(); ++i) {
-        Board* two = cloneBoard(boards[i], 2);
+        OwnedBoard two = cloneBoard(boards[i], 2);
         int32_t result = assumptionMethod(two);
         for (int32_t threads : {4, 8}) {
-            Board* other = cloneBoard(boards[i], threads);
+            OwnedBoard other = cloneBoard(boards[i], threads);
             EXPECT_EQ(result, assumptionMethod(other)) << "board " << i << " threads " << threads << " seed " << seed;
             EXPECT_EQ("", boardDifference(two, other)) << "board " << i << " threads " << threads << " seed " << seed;
-            releaseBoard(other);
         }
-        Board* one = cloneBoard(boards[i], 1);
+        OwnedBoard one = cloneBoard(boards[i], 1);
         int32_t sequential = assumptionMethod(one);
         if (result == STATUS_PROGRESS) {
             ++progressBoards;
@@ -211,9 +186,6 @@ TEST(AssumptionMethod, ParallelResultIsIndependentOfThreadCount) {
             EXPECT_EQ(0, kept & ~parallelKept) << "board " << i << " cell " << cell << " seed " << seed;
             if (kept != parallelKept) ++sequentialMore;
         }
-        releaseBoard(one);
-        releaseBoard(two);
-        releaseBoard(boards[i]);
     }
     EXPECT_GT(progressBoards, 20) << "too few boards on which a trial contradicts; seed " << seed;
     EXPECT_GT(sequentialMore, 0) << "seed " << seed;
@@ -252,27 +224,24 @@ int32_t heapOnlyAssumption(Board* board, const std::vector<int32_t>& entries, bo
 // The trials run on candidate masks; the board they leave must be the one the
 // heap-only method leaves, heap layouts included, for both variants.
 TEST(AssumptionMethod, LeavesExactlyTheBoardOfTheHeapOnlyMethod) {
-    std::vector<Board*> boards = collectMidSearchBoards("known-counts-9x9.txt", 1, 99);
-    std::vector<Board*> larger = collectMidSearchBoards("known-counts-16x16.txt", 2, 98);
-    std::vector<Board*> largest = collectMidSearchBoards("known-counts-lloyd.txt", 3, 97);
-    boards.insert(boards.end(), larger.begin(), larger.end());
-    boards.insert(boards.end(), largest.begin(), largest.end());
+    std::vector<OwnedBoard> boards = collectMidSearchBoards("known-counts-9x9.txt", 1, 99);
+    std::vector<OwnedBoard> larger = collectMidSearchBoards("known-counts-16x16.txt", 2, 98);
+    std::vector<OwnedBoard> largest = collectMidSearchBoards("known-counts-lloyd.txt", 3, 97);
+    boards.insert(boards.end(), std::make_move_iterator(larger.begin()), std::make_move_iterator(larger.end()));
+    boards.insert(boards.end(), std::make_move_iterator(largest.begin()), std::make_move_iterator(largest.end()));
     ASSERT_GT(boards.size(), 100u);
     int32_t progress = 0;
     for (size_t i = 0; i < boards.size(); ++i) {
         for (int32_t threads : {1, 2}) {
-            Board* fast = cloneBoard(boards[i], threads);
+            OwnedBoard fast = cloneBoard(boards[i], threads);
             int32_t result = assumptionMethod(fast);
             const AssumptionScratch* scratch = assumptionScratch();
             std::vector<int32_t> entries(scratch->trialList, scratch->trialList + scratch->trialCount);
-            Board* reference = cloneBoard(boards[i], threads);
+            OwnedBoard reference = cloneBoard(boards[i], threads);
             EXPECT_EQ(heapOnlyAssumption(reference, entries, threads == 1), result) << "board " << i;
             EXPECT_EQ("", boardDifference(reference, fast)) << "board " << i << " threads " << threads;
             if (result == STATUS_PROGRESS) ++progress;
-            releaseBoard(reference);
-            releaseBoard(fast);
         }
-        releaseBoard(boards[i]);
     }
     EXPECT_GT(progress, 40);
 }

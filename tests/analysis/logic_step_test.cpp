@@ -10,19 +10,21 @@
 #include <vector>
 
 #include "analysis/search.h"
-#include "analysis_fixtures.h"
+#include "support/boards.h"
+#include "support/grids.h"
+#include "model/placement.h"
 #include "model/singles.h"
 
 namespace numpl {
 namespace {
 
-using testing::boardDifference;
-using testing::boardFromPuzzle;
-using testing::cloneBoard;
-using testing::createBoardWithContext;
-using testing::patternGrid;
-using testing::puzzleFromCells;
-using testing::releaseBoard;
+using test::boardDifference;
+using test::boardFromPuzzle;
+using test::cloneBoard;
+using test::OwnedBoard;
+using test::patternGrid;
+using test::puzzleFromCells;
+using test::PuzzlePtr;
 
 // Leaves cell (c, r) of a 9x9 board with the listed digits only.
 void keepCellCandidates(Board* board, int32_t c, int32_t r, std::initializer_list<int32_t> kept) {
@@ -61,10 +63,10 @@ TEST(LogicStepBranchChoice, NamesTheLowestCandidateOfTheMostConstrainedConstrain
     for (int32_t threads : {1, 2}) {
         // The only cell with two candidates: (5, 2) with {4, 7}; every other
         // constraint keeps eight or nine.
-        Board* board = createBoardWithContext(3, threads);
+        OwnedBoard board(3, threads);
         board->remaining = 81;
         keepCellCandidates(board, 5, 2, {4, 7});
-        Board* before = cloneBoard(board, threads);
+        OwnedBoard before = cloneBoard(board, threads);
         Choice got = {-1, -1, -1};
         EXPECT_EQ(STATUS_PROGRESS, logicStep(board, &got.column, &got.row, &got.digit));
         EXPECT_EQ(5, got.column);
@@ -88,7 +90,7 @@ TEST(LogicStepBranchChoice, NamesTheLowestCandidateOfTheMostConstrainedConstrain
 
         // With a third candidate in the cell the row-digit constraint has
         // strictly fewer and wins.
-        Board* wider = createBoardWithContext(3, threads);
+        OwnedBoard wider(3, threads);
         wider->remaining = 81;
         keepCellCandidates(wider, 5, 2, {4, 7, 8});
         keepRowPlaces(wider, 6, 1, {0, 3});
@@ -97,28 +99,22 @@ TEST(LogicStepBranchChoice, NamesTheLowestCandidateOfTheMostConstrainedConstrain
         EXPECT_EQ(6, got.row);
         EXPECT_EQ(1, got.digit);
         expectCountersZero(wider->context);
-        releaseBoard(wider);
-        releaseBoard(before);
-        releaseBoard(board);
     }
 }
 
 TEST(LogicStepEnds, ReportsSolvedAndContradictoryBoards) {
     std::vector<int32_t> full = patternGrid(3);
-    Puzzle* puzzle = puzzleFromCells(3, full);
-    Board* board = boardFromPuzzle(puzzle, 1);
+    PuzzlePtr puzzle = puzzleFromCells(3, full);
+    OwnedBoard board = boardFromPuzzle(puzzle.get(), 1);
     Choice got = {-7, -7, -7};
     EXPECT_EQ(STATUS_SOLVED, logicStep(board, &got.column, &got.row, &got.digit));
     EXPECT_EQ(-7, got.column) << "a solved board writes no branch choice";
     expectCountersZero(board->context);
-    releaseBoard(board);
-    destroyPuzzle(puzzle);
 
-    Board* empty = createBoardWithContext(3, 1);
+    OwnedBoard empty(3, 1);
     empty->remaining = 81;
     keepCellCandidates(empty, 3, 3, {});
     EXPECT_EQ(STATUS_CONTRADICTION, logicStep(empty, &got.column, &got.row, &got.digit));
-    releaseBoard(empty);
 }
 
 TEST(LogicStepCounters, CreditSinglesBeforeAnyTechniqueToSingleCount) {
@@ -129,8 +125,8 @@ TEST(LogicStepCounters, CreditSinglesBeforeAnyTechniqueToSingleCount) {
         cells[i] = 0;
         cells[i * 9] = 0;
     }
-    Puzzle* puzzle = puzzleFromCells(3, cells);
-    Board* board = boardFromPuzzle(puzzle, 2);
+    PuzzlePtr puzzle = puzzleFromCells(3, cells);
+    OwnedBoard board = boardFromPuzzle(puzzle.get(), 2);
     int32_t c, r, d;
     EXPECT_EQ(STATUS_SOLVED, logicStep(board, &c, &r, &d));
     EXPECT_EQ(17, board->context->singleCount);
@@ -140,8 +136,6 @@ TEST(LogicStepCounters, CreditSinglesBeforeAnyTechniqueToSingleCount) {
     EXPECT_EQ(0, board->remaining);
     std::vector<int32_t> expected = patternGrid(3);
     for (int32_t i = 0; i < 81; ++i) EXPECT_EQ(expected[i], board->values[i]) << "cell " << i;
-    releaseBoard(board);
-    destroyPuzzle(puzzle);
 }
 
 // A whole search on a context of our own, so that primaryTechniques can be 0.
@@ -151,19 +145,12 @@ struct SearchResult {
 };
 
 SearchResult searchWithTechniques(const std::string& grid, int32_t primaryTechniques) {
-    Puzzle* puzzle = testing::puzzleFromText(grid);
-    int32_t side = puzzle->boxOrder * puzzle->boxOrder;
-    std::vector<Board*> stack(side * side + 2);
-    for (Board*& board : stack) board = createBoard(puzzle->boxOrder);
-    SolveContext* context = createSolveContext(puzzle->boxOrder);
-    context->primaryTechniques = primaryTechniques;
-    stack[0]->context = context;
+    PuzzlePtr puzzle = test::puzzleFromText(grid);
+    test::SearchStack stack(puzzle->boxOrder);
+    stack.context()->primaryTechniques = primaryTechniques;
     SearchResult result = {0, 0};
-    if (loadGivens(stack[0], puzzle) != 0) result.count = searchSolutions(stack.data(), puzzle);
-    result.basicCount = context->basicCount;
-    for (Board* board : stack) destroyBoard(board);
-    destroySolveContext(context);
-    destroyPuzzle(puzzle);
+    if (loadGivens(stack[0], puzzle.get()) != 0) result.count = searchSolutions(stack.data(), puzzle.get());
+    result.basicCount = stack.context()->basicCount;
     return result;
 }
 
@@ -171,7 +158,7 @@ SearchResult searchWithTechniques(const std::string& grid, int32_t primaryTechni
 // the counts agree with the known ones; its deductions are credited to
 // basicCount like those of the heap half.
 TEST(LogicStepFamilyA, AlternativeHalfReachesTheSameSolutionCounts) {
-    std::vector<testing::KnownCount> lines = testing::readKnownCounts("known-counts-9x9.txt");
+    std::vector<test::KnownCount> lines = test::readKnownCounts("known-counts-9x9.txt");
     ASSERT_FALSE(lines.empty()) << "cannot read " << NUMPL_TEST_DATA_DIR;
     int32_t basicBoth = 0;
     for (size_t i = 0; i < lines.size(); i += 3) {

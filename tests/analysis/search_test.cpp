@@ -15,18 +15,22 @@
 #include <vector>
 
 #include "analysis/logic_step.h"
-#include "analysis_fixtures.h"
+#include "analysis/puzzle_text.h"
+#include "support/boards.h"
+#include "support/grids.h"
 
 namespace numpl {
 namespace {
 
-using testing::BruteCounter;
-using testing::isSolutionOf;
-using testing::patternGrid;
-using testing::puzzleFromCells;
-using testing::puzzleFromText;
-using testing::randomGivens;
-using testing::readKnownCounts;
+using test::BruteCounter;
+using test::isSolutionOf;
+using test::OwnedBoard;
+using test::patternGrid;
+using test::puzzleFromCells;
+using test::puzzleFromText;
+using test::PuzzlePtr;
+using test::randomGivens;
+using test::readKnownCounts;
 
 // A 25x25 grid at 45 % fill (Lloyd & Amos, instance set "general", fill 45,
 // instance 0): its first solution comes within milliseconds, its 1000th
@@ -77,31 +81,28 @@ bool solutionUnwritten(const Puzzle* puzzle) {
 
 TEST(AnalysePuzzleLimits, EmptyGridsCountAllGridsUpToTheLimit) {
     // There are 288 valid 4x4 grids, so the empty 4x4 grid stops below the limit.
-    Puzzle* small = puzzleFromCells(2, std::vector<int32_t>(16, 0));
-    EXPECT_EQ(288, analysePuzzle(small));
+    PuzzlePtr small = puzzleFromCells(2, std::vector<int32_t>(16, 0));
+    EXPECT_EQ(288, analysePuzzle(small.get()));
     EXPECT_EQ(288, small->solutionCount.load());
-    EXPECT_TRUE(isSolutionOf(small, small->solution));
-    destroyPuzzle(small);
+    EXPECT_TRUE(isSolutionOf(small.get(), small->solution));
 
-    Puzzle* puzzle = puzzleFromCells(3, std::vector<int32_t>(81, 0));
-    EXPECT_EQ(1000, analysePuzzle(puzzle));
+    PuzzlePtr puzzle = puzzleFromCells(3, std::vector<int32_t>(81, 0));
+    EXPECT_EQ(1000, analysePuzzle(puzzle.get()));
     EXPECT_EQ(1000, puzzle->solutionCount.load());
-    EXPECT_TRUE(isSolutionOf(puzzle, puzzle->solution));
-    destroyPuzzle(puzzle);
+    EXPECT_TRUE(isSolutionOf(puzzle.get(), puzzle->solution));
 }
 
 TEST(AnalysePuzzleLimits, FullGridIsItsOwnOnlySolutionWithoutWork) {
     for (int32_t n = 2; n <= 5; ++n) {
         std::vector<int32_t> cells = patternGrid(n);
-        Puzzle* puzzle = puzzleFromCells(n, cells);
-        markUnwritten(puzzle);
-        EXPECT_EQ(1, analysePuzzle(puzzle)) << "box order " << n;
+        PuzzlePtr puzzle = puzzleFromCells(n, cells);
+        markUnwritten(puzzle.get());
+        EXPECT_EQ(1, analysePuzzle(puzzle.get())) << "box order " << n;
         EXPECT_EQ(1, puzzle->solutionCount.load());
-        EXPECT_EQ((Counters{0, 0, 0, 0, 0}), countersOf(puzzle)) << "box order " << n;
+        EXPECT_EQ((Counters{0, 0, 0, 0, 0}), countersOf(puzzle.get())) << "box order " << n;
         for (int32_t i = 0; i < n * n * n * n; ++i) {
             ASSERT_EQ(cells[i], puzzle->solution[0][i]) << "box order " << n << " cell " << i;
         }
-        destroyPuzzle(puzzle);
     }
 }
 
@@ -122,25 +123,23 @@ TEST(AnalysePuzzleFirstSolution, IsTheOneReachedThroughThePlacementBranch) {
         std::swap(second[c], second[9 + c]);
     }
     for (int32_t threads : {1, 2}) {
-        Puzzle* puzzle = puzzleFromCells(3, cells);
+        PuzzlePtr puzzle = puzzleFromCells(3, cells);
         puzzle->threadCount = threads;
 
-        Board* board = testing::boardFromPuzzle(puzzle, threads);
+        OwnedBoard board = test::boardFromPuzzle(puzzle.get(), threads);
         int32_t c = -1, r = -1, v = -1;
         ASSERT_EQ(STATUS_PROGRESS, logicStep(board, &c, &r, &v));
-        testing::releaseBoard(board);
         ASSERT_EQ(0, cells[r * 9 + c]) << "the branch is on an empty cell";
         const std::vector<int32_t>& expected = first[r * 9 + c] == v ? first : second;
         ASSERT_EQ(v, expected[r * 9 + c]);
 
-        markUnwritten(puzzle);
-        EXPECT_EQ(2, analysePuzzle(puzzle));
+        markUnwritten(puzzle.get());
+        EXPECT_EQ(2, analysePuzzle(puzzle.get()));
         EXPECT_EQ(2, puzzle->solutionCount.load());
         for (int32_t i = 0; i < 81; ++i) EXPECT_EQ(expected[i], puzzle->solution[0][i]) << "cell " << i;
         // Counters as the first solution found them: five singles, one branch
         // (the second solution adds six more singles to the context only).
-        EXPECT_EQ((Counters{5, 0, 0, 0, 1}), countersOf(puzzle)) << "threads " << threads;
-        destroyPuzzle(puzzle);
+        EXPECT_EQ((Counters{5, 0, 0, 0, 1}), countersOf(puzzle.get())) << "threads " << threads;
     }
 }
 
@@ -150,26 +149,24 @@ TEST(AnalysePuzzleFailures, NoSolutionAndUnloadableGivens) {
     std::vector<int32_t> cells(81, 0);
     for (int32_t c = 0; c < 8; ++c) cells[c] = c + 1;
     cells[9 * 4 + 8] = 9;
-    Puzzle* puzzle = puzzleFromCells(3, cells);
-    ASSERT_EQ(0, checkGivens(puzzle));
-    markUnwritten(puzzle);
-    EXPECT_EQ(0, analysePuzzle(puzzle));
-    EXPECT_TRUE(solutionUnwritten(puzzle));
-    EXPECT_EQ((Counters{-5, -5, -5, -5, -5}), countersOf(puzzle));
-    destroyPuzzle(puzzle);
+    PuzzlePtr puzzle = puzzleFromCells(3, cells);
+    ASSERT_EQ(0, checkGivens(puzzle.get()));
+    markUnwritten(puzzle.get());
+    EXPECT_EQ(0, analysePuzzle(puzzle.get()));
+    EXPECT_TRUE(solutionUnwritten(puzzle.get()));
+    EXPECT_EQ((Counters{-5, -5, -5, -5, -5}), countersOf(puzzle.get()));
 
     // A 10 in an otherwise empty 9x9 grid: a search would find 1000
     // solutions, so 0 means the load stopped it.
     std::vector<int32_t> tooLarge(81, 0);
     tooLarge[40] = 10;
     puzzle = puzzleFromCells(3, tooLarge);
-    markUnwritten(puzzle);
+    markUnwritten(puzzle.get());
     puzzle->solutionCount = 7;
-    EXPECT_EQ(0, analysePuzzle(puzzle));
+    EXPECT_EQ(0, analysePuzzle(puzzle.get()));
     EXPECT_EQ(0, puzzle->solutionCount.load());
-    EXPECT_TRUE(solutionUnwritten(puzzle));
-    EXPECT_EQ((Counters{-5, -5, -5, -5, -5}), countersOf(puzzle));
-    destroyPuzzle(puzzle);
+    EXPECT_TRUE(solutionUnwritten(puzzle.get()));
+    EXPECT_EQ((Counters{-5, -5, -5, -5, -5}), countersOf(puzzle.get()));
 }
 
 // Hard puzzles (9x9-forum-hardest-1106.txt) with one given changed to a digit
@@ -186,42 +183,40 @@ TEST(AnalysePuzzleFailures, HardGridsWithoutSolutionPublishNothing) {
         for (int32_t i = 0; i < 81; ++i) cells[i] = grid[i] == '.' ? 0 : grid[i] - '0';
         ASSERT_EQ(0, BruteCounter(3, cells).count(SOLUTION_LIMIT)) << grid;
         for (int32_t threads : {1, 2}) {
-            Puzzle* puzzle = puzzleFromText(grid);
-            ASSERT_EQ(0, checkGivens(puzzle));
+            PuzzlePtr puzzle = puzzleFromText(grid);
+            ASSERT_EQ(0, checkGivens(puzzle.get()));
             puzzle->threadCount = threads;
-            markUnwritten(puzzle);
-            EXPECT_EQ(0, analysePuzzle(puzzle)) << grid << " threads " << threads;
+            markUnwritten(puzzle.get());
+            EXPECT_EQ(0, analysePuzzle(puzzle.get())) << grid << " threads " << threads;
             EXPECT_EQ(0, puzzle->solutionCount.load());
-            EXPECT_TRUE(solutionUnwritten(puzzle));
-            EXPECT_EQ((Counters{-5, -5, -5, -5, -5}), countersOf(puzzle));
-            destroyPuzzle(puzzle);
+            EXPECT_TRUE(solutionUnwritten(puzzle.get()));
+            EXPECT_EQ((Counters{-5, -5, -5, -5, -5}), countersOf(puzzle.get()));
         }
     }
 }
 
 TEST(AnalysePuzzleCancel, RequestBeforeTheStartStopsAtOnce) {
-    Puzzle* puzzle = puzzleFromCells(3, std::vector<int32_t>(81, 0));
-    markUnwritten(puzzle);
+    PuzzlePtr puzzle = puzzleFromCells(3, std::vector<int32_t>(81, 0));
+    markUnwritten(puzzle.get());
     puzzle->cancelRequested = 1;
-    EXPECT_EQ(0, analysePuzzle(puzzle));
+    EXPECT_EQ(0, analysePuzzle(puzzle.get()));
     EXPECT_EQ(0, puzzle->solutionCount.load());
-    EXPECT_TRUE(solutionUnwritten(puzzle));
-    destroyPuzzle(puzzle);
+    EXPECT_TRUE(solutionUnwritten(puzzle.get()));
 }
 
 // The grid takes far longer to reach 1000 solutions than this thread takes to
 // react to the first one. What it sees on the first nonzero count must
 // already be the complete first solution and its counters.
 TEST(AnalysePuzzleCancel, RequestWhileRunningStopsTheAnalysis) {
-    Puzzle* puzzle = puzzleFromText(SLOW_COUNT_25);
+    PuzzlePtr puzzle = puzzleFromText(SLOW_COUNT_25);
     puzzle->threadCount = 2;
-    markUnwritten(puzzle);
+    markUnwritten(puzzle.get());
     std::atomic<int32_t> result{-1};
-    std::thread worker([&] { result = analysePuzzle(puzzle); });
+    std::thread worker([&] { result = analysePuzzle(puzzle.get()); });
     while (puzzle->solutionCount.load(std::memory_order_acquire) == 0 && result.load() < 0) {
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
-    bool completeAtFirstCount = isSolutionOf(puzzle, puzzle->solution);
+    bool completeAtFirstCount = isSolutionOf(puzzle.get(), puzzle->solution);
     int32_t branches = puzzle->branchCount.load(std::memory_order_relaxed);
     puzzle->cancelRequested = 1;
     worker.join();
@@ -230,7 +225,6 @@ TEST(AnalysePuzzleCancel, RequestWhileRunningStopsTheAnalysis) {
     EXPECT_GE(result.load(), 1);
     EXPECT_LT(result.load(), 1000);
     EXPECT_EQ(result.load(), puzzle->solutionCount.load());
-    destroyPuzzle(puzzle);
 }
 
 // After the first solution the rest is counted apart from the search; a cancel
@@ -238,21 +232,20 @@ TEST(AnalysePuzzleCancel, RequestWhileRunningStopsTheAnalysis) {
 // published.
 TEST(AnalysePuzzleCancel, RequestWhileCountingAfterTheFirstSolutionStopsTheCount) {
     for (int32_t threads : {1, 2}) {
-        Puzzle* puzzle = puzzleFromText(SLOW_COUNT_25);
+        PuzzlePtr puzzle = puzzleFromText(SLOW_COUNT_25);
         ASSERT_NE(nullptr, puzzle);
         puzzle->threadCount = threads;
         std::atomic<int32_t> result{-1};
-        std::thread worker([&] { result = analysePuzzle(puzzle); });
+        std::thread worker([&] { result = analysePuzzle(puzzle.get()); });
         while (puzzle->solutionCount.load(std::memory_order_acquire) < 2 && result.load() < 0) {
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
         puzzle->cancelRequested = 1;
         worker.join();
-        EXPECT_TRUE(isSolutionOf(puzzle, puzzle->solution)) << "threads " << threads;
+        EXPECT_TRUE(isSolutionOf(puzzle.get(), puzzle->solution)) << "threads " << threads;
         EXPECT_GE(result.load(), 2) << "threads " << threads;
         EXPECT_LT(result.load(), 1000) << "threads " << threads;
         EXPECT_EQ(result.load(), puzzle->solutionCount.load()) << "threads " << threads;
-        destroyPuzzle(puzzle);
     }
 }
 
@@ -267,21 +260,20 @@ void expectCountsMatchBruteForce(int32_t n, int32_t grids, int32_t minGivens, in
         int32_t givens = minGivens + static_cast<int32_t>(random() % (maxGivens - minGivens + 1));
         std::vector<int32_t> cells = randomGivens(n, givens, random);
         int32_t expected = BruteCounter(n, cells).count(SOLUTION_LIMIT);
-        Puzzle* puzzle = puzzleFromCells(n, cells);
+        PuzzlePtr puzzle = puzzleFromCells(n, cells);
         puzzle->threadCount = g % parallelEvery == 0 ? 2 : 1;
-        markUnwritten(puzzle);
-        int32_t got = analysePuzzle(puzzle);
+        markUnwritten(puzzle.get());
+        int32_t got = analysePuzzle(puzzle.get());
         EXPECT_EQ(expected, got) << "seed " << seed << " grid " << g;
         EXPECT_EQ(expected, puzzle->solutionCount.load()) << "seed " << seed << " grid " << g;
         if (got > 0) {
-            EXPECT_TRUE(isSolutionOf(puzzle, puzzle->solution)) << "seed " << seed << " grid " << g;
+            EXPECT_TRUE(isSolutionOf(puzzle.get(), puzzle->solution)) << "seed " << seed << " grid " << g;
         } else {
             // Without a solution nothing is published, whichever way the
             // analysis finds that out.
-            EXPECT_TRUE(solutionUnwritten(puzzle)) << "seed " << seed << " grid " << g;
-            EXPECT_EQ((Counters{-5, -5, -5, -5, -5}), countersOf(puzzle)) << "seed " << seed << " grid " << g;
+            EXPECT_TRUE(solutionUnwritten(puzzle.get())) << "seed " << seed << " grid " << g;
+            EXPECT_EQ((Counters{-5, -5, -5, -5, -5}), countersOf(puzzle.get())) << "seed " << seed << " grid " << g;
         }
-        destroyPuzzle(puzzle);
         (expected == 0 ? zero : expected == 1 ? unique : several) += 1;
     }
     // The mix must exercise every outcome to be worth anything.
@@ -300,15 +292,14 @@ TEST(AnalysePuzzleCounts, AgreeWithBruteForceOnRandom9x9Grids) {
 
 TEST(AnalysePuzzleCounts, MatchKnownCountsWithValidFirstSolutions) {
     for (const char* file : {"known-counts-9x9.txt", "known-counts-16x16.txt"}) {
-        std::vector<testing::KnownCount> lines = readKnownCounts(file);
+        std::vector<test::KnownCount> lines = readKnownCounts(file);
         ASSERT_FALSE(lines.empty()) << "cannot read " << file << " in " << NUMPL_TEST_DATA_DIR;
         for (size_t i = 0; i < lines.size(); ++i) {
-            Puzzle* puzzle = puzzleFromText(lines[i].grid);
+            PuzzlePtr puzzle = puzzleFromText(lines[i].grid);
             ASSERT_NE(nullptr, puzzle) << file << " line " << i;
             puzzle->threadCount = 1;
-            EXPECT_EQ(lines[i].count, analysePuzzle(puzzle)) << file << " " << lines[i].grid;
-            EXPECT_TRUE(isSolutionOf(puzzle, puzzle->solution)) << file << " " << lines[i].grid;
-            destroyPuzzle(puzzle);
+            EXPECT_EQ(lines[i].count, analysePuzzle(puzzle.get())) << file << " " << lines[i].grid;
+            EXPECT_TRUE(isSolutionOf(puzzle.get(), puzzle->solution)) << file << " " << lines[i].grid;
         }
     }
 }
@@ -318,23 +309,15 @@ TEST(AnalysePuzzleCounts, MatchKnownCountsWithValidFirstSolutions) {
 // puzzle has no second one, comes from the boards left on the stack.
 TEST(SearchSolutions, CountsTheBoardsLeftOnTheStackExactly) {
     for (const char* file : {"known-counts-9x9.txt", "known-counts-16x16.txt", "known-counts-serg.txt"}) {
-        std::vector<testing::KnownCount> lines = readKnownCounts(file);
+        std::vector<test::KnownCount> lines = readKnownCounts(file);
         ASSERT_FALSE(lines.empty()) << file;
         for (size_t i = 0; i < lines.size(); i += 2) {
-            Puzzle* puzzle = puzzleFromText(lines[i].grid);
-            int32_t side = puzzle->boxOrder * puzzle->boxOrder;
-            std::vector<Board*> stack(static_cast<size_t>(side * side + 2));
-            for (Board*& board : stack) board = createBoard(puzzle->boxOrder);
-            SolveContext* context = createSolveContext(puzzle->boxOrder);
-            context->threadCount = 1 + static_cast<int32_t>(i % 2);
-            stack[0]->context = context;
-            ASSERT_EQ(1, loadGivens(stack[0], puzzle));
-            EXPECT_EQ(lines[i].count, searchSolutions(stack.data(), puzzle)) << file << " " << lines[i].grid;
+            PuzzlePtr puzzle = puzzleFromText(lines[i].grid);
+            test::SearchStack stack(puzzle->boxOrder, 1 + static_cast<int32_t>(i % 2));
+            ASSERT_EQ(1, loadGivens(stack[0], puzzle.get()));
+            EXPECT_EQ(lines[i].count, searchSolutions(stack.data(), puzzle.get())) << file << " " << lines[i].grid;
             EXPECT_EQ(lines[i].count, puzzle->solutionCount.load()) << file << " " << lines[i].grid;
-            EXPECT_TRUE(isSolutionOf(puzzle, puzzle->solution)) << file << " " << lines[i].grid;
-            for (Board* board : stack) destroyBoard(board);
-            destroySolveContext(context);
-            destroyPuzzle(puzzle);
+            EXPECT_TRUE(isSolutionOf(puzzle.get(), puzzle->solution)) << file << " " << lines[i].grid;
         }
     }
 }
@@ -346,12 +329,8 @@ TEST(SearchSolutions, CountsTheBoardsLeftOnTheStackExactly) {
 // that keeps the counts (a trial collection that spends another heap's
 // budget, say).
 TEST(AnalysePuzzleKnownAnswers, EveryPublishedFigureStaysTheSame) {
-    std::string path = std::string(NUMPL_TEST_DATA_DIR) + "/known-answers.txt";
-    FILE* file = std::fopen(path.c_str(), "r");
-#ifdef _WIN32
-    if (file == nullptr) file = std::fopen(("Z:" + path).c_str(), "r");
-#endif
-    ASSERT_NE(nullptr, file) << "cannot read " << path;
+    FILE* file = test::openTestData("known-answers.txt");
+    ASSERT_NE(nullptr, file) << "cannot read known-answers.txt in " << NUMPL_TEST_DATA_DIR;
     static char buffer[4096];
     int32_t lines = 0;
     while (std::fgets(buffer, sizeof buffer, file) != nullptr) {
@@ -363,11 +342,11 @@ TEST(AnalysePuzzleKnownAnswers, EveryPublishedFigureStaysTheSame) {
         line >> grid >> threads >> count >> expected.single >> expected.basic >> expected.pairTriple >>
             expected.assumption >> expected.branch >> solution;
         ASSERT_FALSE(line.fail()) << buffer;
-        Puzzle* puzzle = puzzleFromText(grid);
+        PuzzlePtr puzzle = puzzleFromText(grid);
         ASSERT_NE(nullptr, puzzle) << grid;
         puzzle->threadCount = threads;
-        EXPECT_EQ(count, analysePuzzle(puzzle)) << grid << " threads " << threads;
-        EXPECT_EQ(expected, countersOf(puzzle)) << grid << " threads " << threads;
+        EXPECT_EQ(count, analysePuzzle(puzzle.get())) << grid << " threads " << threads;
+        EXPECT_EQ(expected, countersOf(puzzle.get())) << grid << " threads " << threads;
         std::string shown = "-";
         if (puzzle->solutionCount.load() > 0) {
             std::vector<char> text(static_cast<size_t>(grid.size()) + 1);
@@ -375,7 +354,6 @@ TEST(AnalysePuzzleKnownAnswers, EveryPublishedFigureStaysTheSame) {
             shown = text.data();
         }
         EXPECT_EQ(solution, shown) << grid << " threads " << threads;
-        destroyPuzzle(puzzle);
         ++lines;
     }
     std::fclose(file);
@@ -386,25 +364,24 @@ TEST(AnalysePuzzleKnownAnswers, EveryPublishedFigureStaysTheSame) {
 // and so count differently, but never reaches other solution counts; from two
 // threads up every figure is identical.
 TEST(AnalysePuzzleThreads, CountsAgreeAndParallelFiguresAreIdentical) {
-    std::vector<testing::KnownCount> lines = readKnownCounts("known-counts-9x9.txt");
+    std::vector<test::KnownCount> lines = readKnownCounts("known-counts-9x9.txt");
     ASSERT_FALSE(lines.empty());
     int32_t side = 9;
     for (size_t i = 0; i < lines.size(); i += 7) {
         std::vector<int32_t> reference;
         Counters referenceCounters{};
         for (int32_t threads : {1, 2, 4, 8}) {
-            Puzzle* puzzle = puzzleFromText(lines[i].grid);
+            PuzzlePtr puzzle = puzzleFromText(lines[i].grid);
             puzzle->threadCount = threads;
-            EXPECT_EQ(lines[i].count, analysePuzzle(puzzle)) << lines[i].grid << " threads " << threads;
+            EXPECT_EQ(lines[i].count, analysePuzzle(puzzle.get())) << lines[i].grid << " threads " << threads;
             std::vector<int32_t> solution(puzzle->solution[0], puzzle->solution[0] + side * side);
             if (threads == 2) {
                 reference = solution;
-                referenceCounters = countersOf(puzzle);
+                referenceCounters = countersOf(puzzle.get());
             } else if (threads > 2) {
-                EXPECT_EQ(referenceCounters, countersOf(puzzle)) << lines[i].grid << " threads " << threads;
+                EXPECT_EQ(referenceCounters, countersOf(puzzle.get())) << lines[i].grid << " threads " << threads;
                 EXPECT_EQ(reference, solution) << lines[i].grid << " threads " << threads;
             }
-            destroyPuzzle(puzzle);
         }
     }
 }

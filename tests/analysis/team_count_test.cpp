@@ -8,24 +8,18 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "analysis_fixtures.h"
+#include "support/boards.h"
+#include "support/boards.h"
+#include "support/grids.h"
 
 namespace numpl {
 namespace {
 
-using testing::readKnownCounts;
-
-CandidateGrid gridFromText(const std::string& text) {
-    std::vector<int32_t> cells(text.size());
-    const char* error = nullptr;
-    int32_t n = parsePuzzleText(text.data(), text.size(), cells.data(), &error);
-    CandidateGrid grid;
-    EXPECT_TRUE(loadCandidateGivens(&grid, n, cells.data())) << text;
-    return grid;
-}
+using test::readKnownCounts;
 
 // The grid counted alone for a few nodes, the rest handed to the pool as
 // subgrids; returns what the lone count found.
@@ -42,11 +36,13 @@ int32_t splitInto(CountPool* pool, const CandidateGrid& grid, std::atomic<int32_
 
 TEST(TeamCount, PartsAddUpToTheKnownCountAtAnyThreadCount) {
     SolutionCounter* caller = createSolutionCounter();
-    std::vector<testing::KnownCount> lines = readKnownCounts("known-counts-serg.txt");
+    std::vector<test::KnownCount> lines = readKnownCounts("known-counts-serg.txt");
     ASSERT_GT(lines.size(), 10u);
     for (int32_t threads : {2, 3, 8}) {
         for (size_t i = 0; i < lines.size(); i += 5) {
-            CandidateGrid grid = gridFromText(lines[i].grid);
+            std::unique_ptr<CandidateGrid> loaded = test::candidateGridFromText(lines[i].grid);
+            ASSERT_NE(nullptr, loaded) << lines[i].grid;
+            const CandidateGrid& grid = *loaded;
             CountPool* pool = createCountPool();
             std::atomic<int32_t> tally(0);
             std::atomic<int32_t> shown(0);
@@ -67,12 +63,14 @@ TEST(TeamCount, PartsAddUpToTheKnownCountAtAnyThreadCount) {
 // the caller began (handed over in pieces when the pool runs dry) add up to
 // exactly the known count.
 TEST(TeamCount, InterleavedWorkersAddUpToTheKnownCount) {
-    std::vector<testing::KnownCount> lines = readKnownCounts("known-counts-serg.txt");
-    std::vector<testing::KnownCount> more = readKnownCounts("known-counts-lloyd.txt");
+    std::vector<test::KnownCount> lines = readKnownCounts("known-counts-serg.txt");
+    std::vector<test::KnownCount> more = readKnownCounts("known-counts-lloyd.txt");
     lines.insert(lines.end(), more.begin(), more.end());
     int32_t begun = 0;
     for (size_t i = 0; i < lines.size(); i += 3) {
-        CandidateGrid grid = gridFromText(lines[i].grid);
+        std::unique_ptr<CandidateGrid> loaded = test::candidateGridFromText(lines[i].grid);
+        ASSERT_NE(nullptr, loaded) << lines[i].grid;
+        const CandidateGrid& grid = *loaded;
         int32_t limit = grid.shape->boxOrder > 3 ? 2 : SOLUTION_LIMIT;
         int32_t expected = lines[i].count < limit ? lines[i].count : limit;
         for (bool callerCountOpen : {false, true}) {

@@ -12,23 +12,25 @@
 #include <string>
 #include <vector>
 
-#include "../analysis/analysis_fixtures.h"
+#include "support/boards.h"
+#include "support/grids.h"
 #include "analysis/logic_step.h"
+#include "model/placement.h"
 #include "model/singles.h"
 
 namespace numpl {
 namespace {
 
-using testing::boardFromPuzzle;
-using testing::cloneBoard;
-using testing::hasCandidate;
-using testing::puzzleFromCells;
-using testing::puzzleFromText;
-using testing::randomGivens;
-using testing::readKnownCounts;
-using testing::releaseBoard;
-
-int32_t sideOf(const Board* board) { return board->context->boxOrder * board->context->boxOrder; }
+using test::boardFromPuzzle;
+using test::cloneBoard;
+using test::hasCandidate;
+using test::OwnedBoard;
+using test::PuzzlePtr;
+using test::sideOf;
+using test::puzzleFromCells;
+using test::puzzleFromText;
+using test::randomGivens;
+using test::readKnownCounts;
 
 CandidateGrid gridOf(const Board* board) {
     CandidateGrid grid;
@@ -39,13 +41,8 @@ CandidateGrid gridOf(const Board* board) {
 // Boards as the search meets them: each board right after the branch that
 // made it (singles still to place) and again when its logic step asks for a
 // branch. At most `limit` boards per puzzle.
-void collectSearchBoards(Puzzle* puzzle, size_t limit, std::vector<Board*>* boards) {
-    int32_t n = puzzle->boxOrder;
-    int32_t side = n * n;
-    std::vector<Board*> stack(static_cast<size_t>(side * side + 2));
-    for (Board*& board : stack) board = createBoard(n);
-    SolveContext* context = createSolveContext(n);
-    stack[0]->context = context;
+void collectSearchBoards(Puzzle* puzzle, size_t limit, std::vector<OwnedBoard>* boards) {
+    test::SearchStack stack(puzzle->boxOrder);
     size_t start = boards->size();
     if (loadGivens(stack[0], puzzle) != 0) {
         int32_t depth = 0;
@@ -65,37 +62,20 @@ void collectSearchBoards(Puzzle* puzzle, size_t limit, std::vector<Board*>* boar
             ++depth;
         }
     }
-    for (Board* board : stack) destroyBoard(board);
-    destroySolveContext(context);
 }
 
 // Boards of random play: singles propagated, then a random candidate placed,
 // until the board is solved or contradicts.
-void collectRandomBoards(int32_t n, int32_t grids, uint32_t seed, std::vector<Board*>* boards) {
+void collectRandomBoards(int32_t n, int32_t grids, uint32_t seed, std::vector<OwnedBoard>* boards) {
     std::mt19937 random(seed);
     int32_t side = n * n;
     for (int32_t g = 0; g < grids; ++g) {
         int32_t givens = n == 2 ? 1 + static_cast<int32_t>(random() % 3) : side * side / 4 + static_cast<int32_t>(random() % side);
         std::vector<int32_t> cells = randomGivens(n, givens, random);
-        Puzzle* puzzle = puzzleFromCells(n, cells);
-        Board* board = boardFromPuzzle(puzzle, 1);
-        destroyPuzzle(puzzle);
+        PuzzlePtr puzzle = puzzleFromCells(n, cells);
+        OwnedBoard board = boardFromPuzzle(puzzle.get(), 1);
         if (board == nullptr) continue;
-        while (propagateSingles(board) == STATUS_STALLED) {
-            boards->push_back(cloneBoard(board, 1));
-            std::vector<int32_t> open;
-            for (int32_t cell = 0; cell < side * side; ++cell) {
-                if (board->values[cell] == 0) open.push_back(cell);
-            }
-            int32_t cell = open[random() % open.size()];
-            std::vector<int32_t> digits;
-            for (int32_t d = 1; d <= side; ++d) {
-                if (hasCandidate(board, cell % side, cell / side, d)) digits.push_back(d);
-            }
-            placeDigit(board, cell % side, cell / side, digits[random() % digits.size()]);
-            --board->remaining;
-        }
-        releaseBoard(board);
+        test::playRandomly(board, random, boards);
     }
 }
 
@@ -157,7 +137,7 @@ struct Tally {
     int32_t others = 0;
 };
 
-void expectSameOutcomes(const std::vector<Board*>& boards, uint32_t seed, Tally* tally) {
+void expectSameOutcomes(const std::vector<OwnedBoard>& boards, uint32_t seed, Tally* tally) {
     std::mt19937 random(seed);
     for (size_t b = 0; b < boards.size(); ++b) {
         const Board* board = boards[b];
@@ -176,26 +156,19 @@ void expectSameOutcomes(const std::vector<Board*>& boards, uint32_t seed, Tally*
     }
 }
 
-void releaseAll(std::vector<Board*>* boards) {
-    for (Board* board : *boards) releaseBoard(board);
-    boards->clear();
-}
-
 TEST(CandidatePropagation, EndsAsTheHeapModelOnBoardsOfRealSearches) {
-    std::vector<Board*> boards;
+    std::vector<OwnedBoard> boards;
     for (const char* file : {"known-counts-9x9.txt", "known-counts-16x16.txt", "known-counts-lloyd.txt"}) {
-        std::vector<testing::KnownCount> lines = readKnownCounts(file);
+        std::vector<test::KnownCount> lines = readKnownCounts(file);
         ASSERT_FALSE(lines.empty()) << file;
         for (size_t i = 0; i < lines.size(); i += 3) {
-            Puzzle* puzzle = puzzleFromText(lines[i].grid);
-            collectSearchBoards(puzzle, puzzle->boxOrder == 3 ? 40 : 6, &boards);
-            destroyPuzzle(puzzle);
+            PuzzlePtr puzzle = puzzleFromText(lines[i].grid);
+            collectSearchBoards(puzzle.get(), puzzle->boxOrder == 3 ? 40 : 6, &boards);
         }
     }
     ASSERT_GT(boards.size(), 250u);
     Tally tally;
     expectSameOutcomes(boards, 17, &tally);
-    releaseAll(&boards);
     // Both outcomes must be common for the comparison to mean anything.
     EXPECT_GT(tally.contradictions, 1000);
     EXPECT_GT(tally.others, 1000);
@@ -203,12 +176,11 @@ TEST(CandidatePropagation, EndsAsTheHeapModelOnBoardsOfRealSearches) {
 
 TEST(CandidatePropagation, EndsAsTheHeapModelOnRandomBoardsOfEveryBoxOrder) {
     for (int32_t n = 2; n <= 5; ++n) {
-        std::vector<Board*> boards;
+        std::vector<OwnedBoard> boards;
         collectRandomBoards(n, n <= 3 ? 60 : 4, 100 + n, &boards);
         ASSERT_GT(boards.size(), 10u) << "box order " << n;
         Tally tally;
         expectSameOutcomes(boards, 200 + n, &tally);
-        releaseAll(&boards);
         EXPECT_GT(tally.contradictions, 0) << "box order " << n;
         EXPECT_GT(tally.others, 0) << "box order " << n;
     }
@@ -219,7 +191,7 @@ TEST(CandidatePropagation, EndsAsTheHeapModelOnRandomBoardsOfEveryBoxOrder) {
 // Removals can empty a cell or the places of a digit in a unit; a placement
 // can satisfy such a constraint again, as on the heaps.
 TEST(CandidatePropagation, AgreesAfterRemovalsAndWhenPlacingARemovedCandidate) {
-    std::vector<Board*> boards;
+    std::vector<OwnedBoard> boards;
     collectRandomBoards(3, 40, 77, &boards);
     collectRandomBoards(4, 2, 78, &boards);
     std::mt19937 random(79);
@@ -248,7 +220,6 @@ TEST(CandidatePropagation, AgreesAfterRemovalsAndWhenPlacingARemovedCandidate) {
         }
         destroyBoard(scratch);
     }
-    releaseAll(&boards);
     EXPECT_GT(removedPlacements, 100);
     EXPECT_GT(emptiedBases, 0);
 }
@@ -259,12 +230,12 @@ TEST(CandidatePropagation, AgreesAfterRemovalsAndWhenPlacingARemovedCandidate) {
 TEST(CandidatePropagation, FindsEverySingleWhenTheWorkStackOverflows) {
     std::mt19937 random(11);
     for (int32_t kept : {625, 400}) {
-        std::vector<int32_t> full = testing::randomFullGrid(5, random);
+        std::vector<int32_t> full = test::randomFullGrid(5, random);
         std::vector<int32_t> empty(625, 0);
         CandidateGrid grid;
         ASSERT_TRUE(loadCandidateGivens(&grid, 5, empty.data()));
-        Puzzle* puzzle = puzzleFromCells(5, empty);
-        Board* board = boardFromPuzzle(puzzle, 1);
+        PuzzlePtr puzzle = puzzleFromCells(5, empty);
+        OwnedBoard board = boardFromPuzzle(puzzle.get(), 1);
         for (int32_t cell = 0; cell < kept; ++cell) {
             for (int32_t d = 1; d <= 25; ++d) {
                 if (d == full[cell]) continue;
@@ -280,8 +251,6 @@ TEST(CandidatePropagation, FindsEverySingleWhenTheWorkStackOverflows) {
             EXPECT_EQ(STATUS_SOLVED, expected);
             for (int32_t i = 0; i < 625; ++i) ASSERT_EQ(full[i], grid.values[i]) << "cell " << i;
         }
-        releaseBoard(board);
-        destroyPuzzle(puzzle);
     }
 }
 
@@ -298,8 +267,8 @@ TEST(CandidateGivens, LoadLikeTheHeapModelAndRefuseWhatItRefuses) {
                 cells[0] = 1;
                 cells[side - 1] = 1;
             }
-            Puzzle* puzzle = puzzleFromCells(n, cells);
-            Board* board = boardFromPuzzle(puzzle, 1);
+            PuzzlePtr puzzle = puzzleFromCells(n, cells);
+            OwnedBoard board = boardFromPuzzle(puzzle.get(), 1);
             CandidateGrid grid;
             bool loaded = loadCandidateGivens(&grid, n, cells.data());
             ASSERT_EQ(board != nullptr, loaded) << "box order " << n << " grid " << g;
@@ -312,8 +281,6 @@ TEST(CandidateGivens, LoadLikeTheHeapModelAndRefuseWhatItRefuses) {
                 }
                 EXPECT_EQ(propagateSingles(board), propagateCandidates(&grid));
             }
-            releaseBoard(board);
-            destroyPuzzle(puzzle);
         }
     }
 }

@@ -12,14 +12,15 @@
 #include <random>
 #include <vector>
 
-#include "../analysis/analysis_fixtures.h"
+#include "support/boards.h"
+#include "support/grids.h"
 
 namespace numpl {
 namespace {
 
-using testing::BruteCounter;
-using testing::randomGivens;
-using testing::readKnownCounts;
+using test::BruteCounter;
+using test::randomGivens;
+using test::readKnownCounts;
 
 struct Count {
     CountOutcome outcome;
@@ -45,19 +46,6 @@ public:
 private:
     SolutionCounter* counter_;
 };
-
-std::unique_ptr<CandidateGrid> gridFromCells(int32_t n, const std::vector<int32_t>& cells) {
-    auto grid = std::make_unique<CandidateGrid>();
-    if (!loadCandidateGivens(grid.get(), n, cells.data())) return nullptr;
-    return grid;
-}
-
-std::unique_ptr<CandidateGrid> gridFromText(const std::string& text) {
-    std::vector<int32_t> cells(text.size());
-    const char* error = nullptr;
-    int32_t n = parsePuzzleText(text.data(), text.size(), cells.data(), &error);
-    return n == 0 ? nullptr : gridFromCells(n, cells);
-}
 
 // A complete grid that keeps every given and every unit a permutation.
 bool solves(const CandidateGrid& solution, const std::vector<int32_t>& givens, int32_t n) {
@@ -87,7 +75,7 @@ void expectBruteForceCounts(int32_t n, int32_t grids, int32_t minGivens, int32_t
         int32_t givens = minGivens + static_cast<int32_t>(random() % (maxGivens - minGivens + 1));
         std::vector<int32_t> cells = randomGivens(n, givens, random);
         int32_t expected = BruteCounter(n, cells).count(SOLUTION_LIMIT);
-        std::unique_ptr<CandidateGrid> grid = gridFromCells(n, cells);
+        std::unique_ptr<CandidateGrid> grid = test::candidateGridFromCells(n, cells);
         ASSERT_NE(nullptr, grid) << "seed " << seed << " grid " << g;
         CandidateGrid first;
         bool foundOne = false;
@@ -112,10 +100,10 @@ TEST(SolutionCounter, AgreesWithBruteForceOnRandom9x9Grids) { expectBruteForceCo
 TEST(SolutionCounter, MatchesCountsKnownFromOtherSolvers) {
     // serg: exact counts 2..999 and 1000 or more; Lloyd: 1 or 2 and more.
     for (const char* file : {"known-counts-serg.txt", "known-counts-lloyd.txt", "known-counts-16x16.txt"}) {
-        std::vector<testing::KnownCount> lines = readKnownCounts(file);
+        std::vector<test::KnownCount> lines = readKnownCounts(file);
         ASSERT_FALSE(lines.empty()) << "cannot read " << file << " in " << NUMPL_TEST_DATA_DIR;
-        for (const testing::KnownCount& line : lines) {
-            std::unique_ptr<CandidateGrid> grid = gridFromText(line.grid);
+        for (const test::KnownCount& line : lines) {
+            std::unique_ptr<CandidateGrid> grid = test::candidateGridFromText(line.grid);
             ASSERT_NE(nullptr, grid) << line.grid;
             Counting counting;
             int32_t limit = line.count <= 2 && grid->shape->boxOrder > 3 ? 2 : SOLUTION_LIMIT;
@@ -129,7 +117,7 @@ TEST(SolutionCounter, StopsExactlyAtTheLimit) {
     Counting counting;
     for (int32_t n : {5, 2, 4, 3}) {
         std::vector<int32_t> empty(static_cast<size_t>(n * n * n * n), 0);
-        std::unique_ptr<CandidateGrid> grid = gridFromCells(n, empty);
+        std::unique_ptr<CandidateGrid> grid = test::candidateGridFromCells(n, empty);
         for (int32_t limit : {1, 2, 287, SOLUTION_LIMIT}) {
             Count count = counting.run(*grid, limit);
             int32_t expected = n == 2 && limit > 288 ? 288 : limit;
@@ -141,10 +129,10 @@ TEST(SolutionCounter, StopsExactlyAtTheLimit) {
 // Counts that share a tally stop together, and a tally already at the limit
 // starts nothing.
 TEST(SolutionCounter, SharedTallyAddsAcrossCountsAndStopsThemTogether) {
-    std::vector<testing::KnownCount> lines = readKnownCounts("known-counts-serg.txt");
+    std::vector<test::KnownCount> lines = readKnownCounts("known-counts-serg.txt");
     ASSERT_GT(lines.size(), 3u);
-    std::unique_ptr<CandidateGrid> a = gridFromText(lines[0].grid);
-    std::unique_ptr<CandidateGrid> b = gridFromText(lines[1].grid);
+    std::unique_ptr<CandidateGrid> a = test::candidateGridFromText(lines[0].grid);
+    std::unique_ptr<CandidateGrid> b = test::candidateGridFromText(lines[1].grid);
     Counting counting;
     std::atomic<int32_t> tally(0);
     std::atomic<int32_t> shown(0);
@@ -162,12 +150,12 @@ TEST(SolutionCounter, SharedTallyAddsAcrossCountsAndStopsThemTogether) {
 // A count cut short by its budget leaves subgrids whose counts make up
 // exactly what it had not counted yet.
 TEST(SolutionCounter, SubgridsOfAnUnfinishedCountHoldTheRestExactly) {
-    std::vector<testing::KnownCount> lines = readKnownCounts("known-counts-serg.txt");
-    std::vector<testing::KnownCount> more = readKnownCounts("known-counts-lloyd.txt");
+    std::vector<test::KnownCount> lines = readKnownCounts("known-counts-serg.txt");
+    std::vector<test::KnownCount> more = readKnownCounts("known-counts-lloyd.txt");
     lines.insert(lines.end(), more.begin(), more.end());
     int32_t split = 0;
     for (size_t i = 0; i < lines.size(); i += 2) {
-        std::unique_ptr<CandidateGrid> grid = gridFromText(lines[i].grid);
+        std::unique_ptr<CandidateGrid> grid = test::candidateGridFromText(lines[i].grid);
         int32_t n = grid->shape->boxOrder;
         int32_t limit = n > 3 ? 2 : SOLUTION_LIMIT;
         int32_t expected = lines[i].count;
@@ -195,11 +183,11 @@ TEST(SolutionCounter, SubgridsOfAnUnfinishedCountHoldTheRestExactly) {
 // Handing over the shallowest untried part now and then while the count goes
 // on: the parts and the rest of the count together hold every solution once.
 TEST(SolutionCounter, HandedOverPartsAndTheRestAddUpExactly) {
-    std::vector<testing::KnownCount> lines = readKnownCounts("known-counts-serg.txt");
+    std::vector<test::KnownCount> lines = readKnownCounts("known-counts-serg.txt");
     ASSERT_GT(lines.size(), 10u);
     int32_t handedOver = 0;
     for (size_t i = 0; i < lines.size(); i += 3) {
-        std::unique_ptr<CandidateGrid> grid = gridFromText(lines[i].grid);
+        std::unique_ptr<CandidateGrid> grid = test::candidateGridFromText(lines[i].grid);
         Counting counting;
         Counting parts;
         std::atomic<int32_t> tally(0);
@@ -221,7 +209,7 @@ TEST(SolutionCounter, HandedOverPartsAndTheRestAddUpExactly) {
 TEST(SolutionCounter, CancelStopsALongCount) {
     // Far more solutions than a count of 2^31 could reach.
     std::vector<int32_t> empty(256, 0);
-    std::unique_ptr<CandidateGrid> grid = gridFromCells(4, empty);
+    std::unique_ptr<CandidateGrid> grid = test::candidateGridFromCells(4, empty);
     Counting counting;
     std::atomic<int32_t> cancel(0);
     auto running = std::async(std::launch::async, [&] {

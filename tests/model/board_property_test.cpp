@@ -10,7 +10,8 @@
 #include <tuple>
 #include <vector>
 
-#include "board_checks.h"
+#include "support/boards.h"
+#include "support/grids.h"
 #include "model/placement.h"
 #include "model/singles.h"
 

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "model/board.h"
-#include "board_checks.h"
+#include "support/boards.h"
+#include "support/grids.h"
 
 namespace numpl {
 namespace {
@@ -149,8 +150,8 @@ TEST_P(BoardCopy, CarriesCellKeysOnlyUnderTheFlags) {
     PuzzlePtr puzzle = test::puzzleFromText(
         "53..7....6..195....98....6.8...6...34..8.3..17...2...6.6....28....419..5....8..79");
     ASSERT_EQ(1, loadGivens(src.board, puzzle.get()));
-    src.context->copyCellKeys = flags.copyCellKeys;
-    src.context->primaryTechniques = flags.primaryTechniques;
+    src->context->copyCellKeys = flags.copyCellKeys;
+    src->context->primaryTechniques = flags.primaryTechniques;
 
     // The destination starts from another state, with its own context.
     OwnedBoard dst(3);

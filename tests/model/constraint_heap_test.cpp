@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "board_checks.h"
+#include "support/boards.h"
+#include "support/grids.h"
 #include "model/constraint_heap.h"
 
 namespace numpl {

@@ -3,7 +3,8 @@
 // (the roots fix later tie-breaks), and satisfied keys that lose options.
 #include <gtest/gtest.h>
 
-#include "board_checks.h"
+#include "support/boards.h"
+#include "support/grids.h"
 #include "model/placement.h"
 
 namespace numpl {

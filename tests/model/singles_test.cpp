@@ -5,7 +5,8 @@
 
 #include <ostream>
 
-#include "board_checks.h"
+#include "support/boards.h"
+#include "support/grids.h"
 #include "model/placement.h"
 #include "model/singles.h"
 

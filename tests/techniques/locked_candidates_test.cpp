@@ -9,14 +9,17 @@
 #include <random>
 #include <vector>
 
+#include "model/placement.h"
 #include "model/singles.h"
-#include "technique_test_support.h"
+#include "support/boards.h"
+#include "support/grids.h"
 
 namespace numpl {
 namespace {
 
-using testing_support::hasCandidate;
-using testing_support::OwnedBoard;
+using test::hasCandidate;
+using test::openBoard;
+using test::OwnedBoard;
 
 // Row 0 keeps digit 5 only in columns 1 and 2.
 void pinRowZeroDigitFive(Board* board) {
@@ -24,7 +27,7 @@ void pinRowZeroDigitFive(Board* board) {
 }
 
 TEST(LockedCandidatesRows, RemovesDigitFromRestOfBox) {
-    OwnedBoard t(3);
+    OwnedBoard t = openBoard(3);
     pinRowZeroDigitFive(t.board);
     ASSERT_EQ(1030, keyOf(t.board->rowDigitHeap, 0 * 9 + 4));
 
@@ -40,7 +43,7 @@ TEST(LockedCandidatesRows, RemovesDigitFromRestOfBox) {
 }
 
 TEST(LockedCandidatesRows, NeedsFewerThanNPositions) {
-    OwnedBoard t(3);
+    OwnedBoard t = openBoard(3);
     // Three positions, all in box 0: exactly n, which does not qualify.
     for (int32_t c = 3; c < 9; ++c) eliminateCandidate(t.board, c, 0, 5);
     EXPECT_EQ(STATUS_NO_CHANGE, lockedCandidatesRows(t.board));
@@ -48,7 +51,7 @@ TEST(LockedCandidatesRows, NeedsFewerThanNPositions) {
 }
 
 TEST(LockedCandidatesColumns, RemovesDigitFromRestOfBox) {
-    OwnedBoard t(3);
+    OwnedBoard t = openBoard(3);
     // Column 7 keeps digit 2 only in rows 6 and 8 (band 2).
     for (int32_t r = 0; r < 9; ++r) {
         if (r != 6 && r != 8) eliminateCandidate(t.board, 7, r, 2);
@@ -68,7 +71,7 @@ void pinBoxFourDigitSeven(Board* board) {
 }
 
 TEST(LockedCandidatesBoxes, BoxColumnClearsColumnOutsideBox) {
-    OwnedBoard t(3);
+    OwnedBoard t = openBoard(3);
     pinBoxFourDigitSeven(t.board);
     ASSERT_EQ((2 << 9) | 18, keyOf(t.board->boxDigitHeap, 4 * 9 + 6));
 
@@ -80,7 +83,7 @@ TEST(LockedCandidatesBoxes, BoxColumnClearsColumnOutsideBox) {
 }
 
 TEST(LockedCandidatesBoxes, BoxRowClearsRowOutsideBox) {
-    OwnedBoard t(3);
+    OwnedBoard t = openBoard(3);
     // Box 8 (rows 6-8, columns 6-8) keeps digit 9 only in its middle row.
     for (int32_t p : {0, 1, 2, 6, 7, 8}) eliminateCandidate(t.board, 6 + p % 3, 6 + p / 3, 9);
     // Three positions: not fewer than n, nothing happens yet.
@@ -91,7 +94,7 @@ TEST(LockedCandidatesBoxes, BoxRowClearsRowOutsideBox) {
 }
 
 TEST(LockedCandidatesBoxes, ReturnsAfterFirstProductiveBoxColumn) {
-    OwnedBoard t(3);
+    OwnedBoard t = openBoard(3);
     pinBoxFourDigitSeven(t.board);
     // Box 0 keeps digit 1 at positions 0 and 3 (column 0, rows 0 and 1); its
     // key is smaller than box 4's, so it comes first in the heap.
@@ -107,7 +110,7 @@ TEST(LockedCandidatesBoxes, ReturnsAfterFirstProductiveBoxColumn) {
 }
 
 TEST(LockedCandidatesBoxes, EmptyConstraintLiesInEverySegment) {
-    OwnedBoard t(3);
+    OwnedBoard t = openBoard(3);
     for (int32_t p = 0; p < 9; ++p) eliminateCandidate(t.board, p % 3, p / 3, 4);
     EXPECT_EQ(STATUS_PROGRESS, lockedCandidatesBoxes(t.board));
     // All three box rows clear their rows outside the box; the box-column
@@ -120,7 +123,7 @@ TEST(LockedCandidatesBoxes, EmptyConstraintLiesInEverySegment) {
 }
 
 TEST(LockedCandidatesBoxes, RemovingFromFilledCellCountsAsProgressOnce) {
-    OwnedBoard t(3);
+    OwnedBoard t = openBoard(3);
     pinBoxFourDigitSeven(t.board);
     placeDigit(t.board, 4, 0, 2);  // column 4 row 0 is filled, its key satisfied
     --t.board->remaining;
@@ -144,7 +147,7 @@ void layOut(ConstraintHeap* heap, const std::vector<std::pair<int32_t, int32_t>>
 }
 
 TEST(LockedCandidatesRows, ScanStopsAfterSatisfiedSlot) {
-    OwnedBoard t(2);
+    OwnedBoard t = openBoard(2);
     // 4x4: a row-digit constraint qualifies with at most one position. Slot 1
     // holds row 0 / digit 2 and slot 3 row 3 / digit 1, each with column 0
     // only; slot 2 and its subtree hold satisfied constraints, so the scan
@@ -186,24 +189,20 @@ class LockedCandidatesSoundness : public ::testing::TestWithParam<int32_t> {};
 
 TEST_P(LockedCandidatesSoundness, NeverRemovesSolutionDigits) {
     int32_t n = GetParam();
-    int32_t side = n * n;
     for (uint32_t seed = 1; seed <= 60; ++seed) {
         std::mt19937 rng(seed * 7919u + static_cast<uint32_t>(n));
-        std::vector<int32_t> solution = testing_support::randomSolution(n, rng);
-        OwnedBoard t(n);
+        std::vector<int32_t> solution = test::randomFullGrid(n, rng);
+        OwnedBoard t = openBoard(n);
         // Between a fifth and two fifths of the cells as givens: sparse enough
         // that singles stall and the techniques have work to do.
-        testing_support::placeSomeOf(t.board, solution, rng, 20 + seed % 21);
+        test::placeSomeOf(t.board, solution, rng, 20 + seed % 21);
         // Singles and the techniques in turn, as the logic step runs them.
         for (int round = 0; round < 200 && propagateSingles(t.board) == STATUS_STALLED; ++round) {
             bool progress = false;
             for (Technique technique : techniqueFamilyA) {
                 progress |= technique(t.board) == STATUS_PROGRESS;
-                for (int32_t i = 0; i < side * side; ++i) {
-                    if (t.board->values[i] != 0) continue;
-                    ASSERT_TRUE(hasCandidate(t.board, i % side, i / side, solution[i]))
-                        << "seed " << seed << " n " << n << " cell " << i << " round " << round;
-                }
+                ASSERT_TRUE(test::keepsSolution(t.board, solution))
+                    << "seed " << seed << " n " << n << " round " << round;
             }
             if (!progress) break;
         }
@@ -219,8 +218,10 @@ void followSolution(const char* text) {
     std::vector<int32_t> solution;
     for (const char* p = text; *p != '\0'; ++p) solution.push_back(*p == '.' ? 0 : *p - '0');
     std::vector<int32_t> givens = solution;
-    ASSERT_TRUE(testing_support::solveByBacktracking(3, solution));
-    OwnedBoard t(3);
+    test::BruteCounter counter(3, givens);
+    ASSERT_EQ(1, counter.count(1));
+    solution = counter.firstSolution();
+    OwnedBoard t = openBoard(3);
     for (int32_t i = 0; i < 81; ++i) {
         if (givens[i] == 0) continue;
         placeDigit(t.board, i % 9, i / 9, givens[i]);
@@ -230,10 +231,7 @@ void followSolution(const char* text) {
         bool progress = false;
         for (Technique technique : techniqueFamilyA) {
             progress |= technique(t.board) == STATUS_PROGRESS;
-            for (int32_t i = 0; i < 81; ++i) {
-                if (t.board->values[i] != 0) continue;
-                ASSERT_TRUE(hasCandidate(t.board, i % 9, i / 9, solution[i])) << "cell " << i;
-            }
+            ASSERT_TRUE(test::keepsSolution(t.board, solution));
         }
         if (progress) continue;
         int32_t open = 0;

@@ -9,15 +9,18 @@
 #include <random>
 #include <vector>
 
+#include "model/placement.h"
 #include "model/singles.h"
-#include "technique_test_support.h"
+#include "support/boards.h"
+#include "support/grids.h"
 
 namespace numpl {
 namespace {
 
-using testing_support::hasCandidate;
-using testing_support::keepOnly;
-using testing_support::OwnedBoard;
+using test::hasCandidate;
+using test::keepOnly;
+using test::openBoard;
+using test::OwnedBoard;
 
 enum Kind { ROWS, COLUMNS, BOXES };
 
@@ -43,7 +46,7 @@ std::pair<int32_t, int32_t> cellOf(Kind kind, int32_t u, int32_t i) {
 
 class PairsTriples : public ::testing::TestWithParam<Family> {
 protected:
-    OwnedBoard t{3};
+    OwnedBoard t = openBoard(3);
     const int32_t unit = 4;
     void keep(int32_t i, std::initializer_list<int32_t> digits) {
         auto [c, r] = cellOf(GetParam().kind, unit, i);
@@ -153,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(Units, PairsTriples,
                          [](const ::testing::TestParamInfo<Family>& info) { return info.param.name; });
 
 TEST(NakedPairsRows, CellsWithManyCandidatesAreNeverMembers) {
-    OwnedBoard t(3);
+    OwnedBoard t = openBoard(3);
     keepOnly(t.board, 0, 0, {1, 2, 3, 4});
     keepOnly(t.board, 1, 0, {1, 2, 3, 4});
     EXPECT_EQ(STATUS_NO_CHANGE, nakedPairsRows(t.board));
@@ -161,7 +164,7 @@ TEST(NakedPairsRows, CellsWithManyCandidatesAreNeverMembers) {
 }
 
 TEST(NakedTriplesRows, WorksOnFourByFour) {
-    OwnedBoard t(2);
+    OwnedBoard t = openBoard(2);
     keepOnly(t.board, 0, 1, {1, 2});
     keepOnly(t.board, 1, 1, {2, 3});
     keepOnly(t.board, 3, 1, {1, 3});
@@ -175,12 +178,11 @@ class PairsTriplesSoundness : public ::testing::TestWithParam<int32_t> {};
 
 TEST_P(PairsTriplesSoundness, NeverRemovesSolutionDigits) {
     int32_t n = GetParam();
-    int32_t side = n * n;
     for (uint32_t seed = 1; seed <= 20; ++seed) {
         std::mt19937 rng(seed * 104729u + static_cast<uint32_t>(n));
-        std::vector<int32_t> solution = testing_support::randomSolution(n, rng);
-        OwnedBoard t(n);
-        testing_support::placeSomeOf(t.board, solution, rng, 40);
+        std::vector<int32_t> solution = test::randomFullGrid(n, rng);
+        OwnedBoard t = openBoard(n);
+        test::placeSomeOf(t.board, solution, rng, 40);
         propagateSingles(t.board);
         for (int round = 0; round < 30; ++round) {
             bool progress = false;
@@ -189,11 +191,7 @@ TEST_P(PairsTriplesSoundness, NeverRemovesSolutionDigits) {
                 ASSERT_NE(STATUS_CONTRADICTION, result) << "seed " << seed << " n " << n;
                 progress |= result == STATUS_PROGRESS;
             }
-            for (int32_t i = 0; i < side * side; ++i) {
-                if (t.board->values[i] != 0) continue;
-                ASSERT_TRUE(hasCandidate(t.board, i % side, i / side, solution[i]))
-                    << "seed " << seed << " n " << n << " cell " << i << " round " << round;
-            }
+            ASSERT_TRUE(test::keepsSolution(t.board, solution)) << "seed " << seed << " n " << n << " round " << round;
             if (!progress) break;
         }
     }
