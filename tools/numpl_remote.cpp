@@ -19,10 +19,12 @@
 #include <string>
 #include <vector>
 
+#include "ui/control_ids.h"
+
 namespace {
 
-constexpr int CELL_ID_BASE = 0x2001;
-constexpr int COUNT_BOX_ID = 0x5001;
+using numpl::CELL_ID_BASE;
+using numpl::COUNT_BOX_ID;
 
 struct Finder {
     int id;
@@ -96,7 +98,7 @@ bool clickButton(HWND frame, int id) {
 // first, so that a later wait cannot mistake the old grid's count for the
 // new one's.
 bool chooseSize(HWND frame, int side) {
-    int id = side == 9 ? 0x3001 : side == 16 ? 0x3002 : side == 25 ? 0x3003 : 0;
+    int id = side == 9 ? numpl::SIZE_BUTTON_9 : side == 16 ? numpl::SIZE_BUTTON_16 : side == 25 ? numpl::SIZE_BUTTON_25 : 0;
     if (id == 0) return false;
     setText(findControl(frame, COUNT_BOX_ID), L"");
     if (!clickButton(frame, id)) return false;
@@ -159,8 +161,8 @@ bool runCommand(HWND frame, const std::vector<std::wstring>& args, size_t& i) {
         const wchar_t* text = next();
         return cell != nullptr && text != nullptr && setText(findControl(frame, CELL_ID_BASE + _wtoi(cell)), text);
     }
-    if (command == L"show") return clickButton(frame, 0x6001);
-    if (command == L"hide") return clickButton(frame, 0x6002);
+    if (command == L"show") return clickButton(frame, numpl::SHOW_BUTTON_ID);
+    if (command == L"hide") return clickButton(frame, numpl::HIDE_BUTTON_ID);
     if (command == L"idle") {
         const wchar_t* ms = next();
         if (ms == nullptr) return false;

@@ -1,8 +1,6 @@
 // The right pane and the analysis controller driven by the 100 ms tick.
 #include "ui/analysis_controls.h"
 
-#include <omp.h>
-
 #include <cstdlib>
 #include <cwchar>
 
@@ -27,12 +25,6 @@ HWND createControl(HWND pane, const wchar_t* className, const wchar_t* text, DWO
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
 }
 
-void setNumber(HWND window, int32_t value) {
-    wchar_t text[16];
-    swprintf(text, 16, L"%d", value);
-    SetWindowTextW(window, text);
-}
-
 LRESULT onRightCreate(HWND pane) {
     WindowLayout& layout = windowLayout;
     layout.threadBox = createControl(pane, L"EDIT", L"", FIELD_STYLE, 85, 0, 40, 25, THREAD_BOX_ID);
@@ -40,7 +32,7 @@ LRESULT onRightCreate(HWND pane) {
     layout.showButton = createControl(pane, L"BUTTON", L"解を表示", BUTTON_STYLE, 0, 60, 100, 25, SHOW_BUTTON_ID);
     layout.difficultyBox = createControl(pane, L"EDIT", nullptr, DIFFICULTY_STYLE, 0, 120, 300, 600,
                                          DIFFICULTY_BOX_ID);
-    setNumber(layout.threadBox, omp_get_max_threads());
+    setNumber(layout.threadBox, defaultThreadCount());
     return 0;
 }
 
@@ -80,12 +72,6 @@ LRESULT onRightCommand(HWND pane, WPARAM wParam) {
     return 0;
 }
 
-int32_t clampThreadCount(int32_t value) {
-    if (value < 1) return 1;
-    if (value > MAX_THREADS) return MAX_THREADS;
-    return value;
-}
-
 // Once per analysis, after the worker has published its first solution.
 void showDifficulty(const Puzzle* puzzle) {
     wchar_t text[2048];
@@ -118,8 +104,15 @@ void cancelForRestart(Puzzle* puzzle) {
     SetWindowTextW(windowLayout.countBox, ANALYSING);
     uiState.restartPending = 1;
     uiState.gridFresh = 0;
-    puzzle->cancelRequested.store(1, std::memory_order_relaxed);
-    puzzle->solutionCount.store(0, std::memory_order_relaxed);
+    requestCancel(puzzle);
+}
+
+// A new analysis is due: the givens changed, or a new grid waits for its
+// first analysis, and no conflict stands; or a cancelled analysis waits to be
+// followed by the one for the givens of now.
+bool analysisDue(int32_t changed, bool conflict) {
+    bool givensWaiting = changed == 1 || uiState.gridFresh == 1;
+    return (givensWaiting && !conflict) || uiState.restartPending == 1;
 }
 
 } // namespace
@@ -161,7 +154,7 @@ void analysisTick() {
     showProgress(puzzle);
     if (uiState.solutionShown == 1) return;
     bool conflict = uiState.conflictShown.load(std::memory_order_relaxed) != 0;
-    if (!(((changed == 1 || uiState.gridFresh == 1) && !conflict) || uiState.restartPending == 1)) return;
+    if (!analysisDue(changed, conflict)) return;
     if (workerRunning()) {
         cancelForRestart(puzzle);
         return;
@@ -185,11 +178,18 @@ void startAnalysis() {
     puzzle->cancelRequested.store(0, std::memory_order_relaxed);
     puzzle->solutionCount.store(0, std::memory_order_relaxed);
     uiState.finalTextWritten.store(0, std::memory_order_relaxed);
-    uiState.workerThread = CreateThread(nullptr, 0, analysisWorker, windowLayout.leftPane, 0, nullptr);
-    uiState.difficultyPending = 1;
-    SetWindowTextW(windowLayout.countBox, ANALYSING);
+    uiState.workerThread = workerStarter(analysisWorker, windowLayout.leftPane);
     uiState.restartPending = 0;
     uiState.gridFresh = 0;
+    if (uiState.workerThread == nullptr) {
+        // No worker: nothing will end or report, so the field says so and the
+        // next change of the givens tries again.
+        uiState.difficultyPending = 0;
+        SetWindowTextW(windowLayout.countBox, L"解析を開始できません");
+        return;
+    }
+    uiState.difficultyPending = 1;
+    SetWindowTextW(windowLayout.countBox, ANALYSING);
 }
 
 } // namespace numpl

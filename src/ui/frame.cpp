@@ -4,7 +4,7 @@
 
 #include "ui/analysis_controls.h"
 #include "ui/grid_editor.h"
-#include "ui/resource.h"
+#include "ui/control_ids.h"
 #include "ui/ui_state.h"
 #include "ui/worker.h"
 

@@ -29,9 +29,9 @@ struct SizeButton {
 };
 
 const SizeButton SIZE_BUTTONS[3] = {
-    {0x3001, L"9x9", 10, 3},
-    {0x3002, L"16x16", 80, 4},
-    {0x3003, L"25x25", 150, 5},
+    {SIZE_BUTTON_9, L"9x9", 10, 3},
+    {SIZE_BUTTON_16, L"16x16", 80, 4},
+    {SIZE_BUTTON_25, L"25x25", 150, 5},
 };
 
 HINSTANCE instanceOf(HWND window) {
@@ -43,12 +43,6 @@ int32_t readCell(HWND cell, wchar_t (&text)[TEXT_BUFFER]) {
     text[0] = L'\0';
     GetWindowTextW(cell, text, TEXT_BUFFER);
     return _wtoi(text);
-}
-
-void setNumber(HWND window, int32_t value) {
-    wchar_t text[16];
-    swprintf(text, 16, L"%d", value);
-    SetWindowTextW(window, text);
 }
 
 void repaintCell(HWND cell) {
@@ -71,7 +65,7 @@ LRESULT onLeftCreate(HWND pane, WPARAM wParam, LPARAM lParam) {
             CreateWindowExW(0, L"BUTTON", button.text, SIZE_BUTTON_STYLE, button.x, 5, 70, 30, pane,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(button.id)), instanceOf(pane), nullptr);
     }
-    CheckRadioButton(pane, SIZE_BUTTON_FIRST, SIZE_BUTTON_LAST, SIZE_BUTTON_FIRST);
+    CheckRadioButton(pane, SIZE_BUTTON_9, SIZE_BUTTON_25, SIZE_BUTTON_9);
     // The first grid is built from the message loop, once the frame exists.
     PostMessageW(pane, WM_COMMAND, wParam, lParam);
     windowLayout.boxOrder = 0;
@@ -112,10 +106,7 @@ void createCell(HWND pane, int32_t k) {
 void requestStop(HWND pane, WPARAM wParam, LPARAM lParam) {
     SetWindowTextW(windowLayout.countBox, L"解析処理停止中");
     uiState.stopPending = 1;
-    if (Puzzle* puzzle = uiState.puzzle) {
-        puzzle->cancelRequested.store(1, std::memory_order_relaxed);
-        puzzle->solutionCount.store(0, std::memory_order_relaxed);
-    }
+    if (Puzzle* puzzle = uiState.puzzle) requestCancel(puzzle);
     Sleep(10);
     PostMessageW(pane, WM_COMMAND, wParam, lParam);
 }
@@ -146,7 +137,7 @@ void acceptChange(Puzzle* puzzle, int32_t k, int32_t value) {
     if (workerRunning()) {
         SetWindowTextW(windowLayout.countBox, L"0");
         uiState.restartPending = 1;
-        puzzle->cancelRequested.store(1, std::memory_order_relaxed);
+        requestCancel(puzzle);
     }
 }
 
@@ -238,7 +229,7 @@ int32_t scanGrid() {
     for (int32_t k = 0; k < side * side; ++k) {
         HWND cell = windowLayout.cells[k];
         int32_t value = readCell(cell, text);
-        if (value > side || (value < 1 && _wcsicmp(text, L"") != 0)) {
+        if (value > side || (value < 1 && text[0] != L'\0')) {
             SetWindowTextW(cell, L"");
             value = 0;
         }

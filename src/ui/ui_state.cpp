@@ -1,13 +1,36 @@
-// The single instances of the window records and the worker test.
+// The single instances of the window records, and the small operations that
+// several parts of the window share.
 #include "ui/ui_state.h"
 
 #include <cstring>
+#include <cwchar>
 
 namespace numpl {
 
 WindowLayout windowLayout;
 UiState uiState;
 Puzzle* (*puzzleFactory)(int32_t boxOrder) = createPuzzle;
+
+namespace {
+
+HANDLE createWorkerThread(LPTHREAD_START_ROUTINE routine, LPVOID parameter) {
+    return CreateThread(nullptr, 0, routine, parameter, 0, nullptr);
+}
+
+} // namespace
+
+HANDLE (*workerStarter)(LPTHREAD_START_ROUTINE routine, LPVOID parameter) = createWorkerThread;
+
+void requestCancel(Puzzle* puzzle) {
+    puzzle->cancelRequested.store(1, std::memory_order_relaxed);
+    puzzle->solutionCount.store(0, std::memory_order_relaxed);
+}
+
+void setNumber(HWND window, int32_t value) {
+    wchar_t text[16];
+    swprintf(text, 16, L"%d", value);
+    SetWindowTextW(window, text);
+}
 
 void resetUiState() {
     std::memset(&windowLayout, 0, sizeof windowLayout);

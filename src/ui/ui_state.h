@@ -11,20 +11,11 @@
 #include <cstdint>
 
 #include "analysis/puzzle.h"
+#include "ui/control_ids.h"
 
 namespace numpl {
 
-// Control and timer ids. Cells are CELL_ID_BASE + r*N + c.
-constexpr int CELL_ID_BASE = 0x2001;
-constexpr int SIZE_BUTTON_FIRST = 0x3001;  // "9x9"; 0x3002 "16x16", 0x3003 "25x25"
-constexpr int SIZE_BUTTON_LAST = 0x3003;
-constexpr UINT_PTR TICK_TIMER_ID = 0x4001;
 constexpr UINT TICK_INTERVAL_MS = 100;
-constexpr int COUNT_BOX_ID = 0x5001;
-constexpr int THREAD_BOX_ID = 0x5002;
-constexpr int SHOW_BUTTON_ID = 0x6001;
-constexpr int HIDE_BUTTON_ID = 0x6002;
-constexpr int DIFFICULTY_BOX_ID = 0x7001;
 
 constexpr int TEXT_BUFFER = 4096;               // characters read from a field, terminator included
 
@@ -74,6 +65,17 @@ extern UiState uiState;
 // How the grid editor obtains a Puzzle. Points at createPuzzle; tests swap it
 // to make the allocation fail.
 extern Puzzle* (*puzzleFactory)(int32_t boxOrder);
+
+// How an analysis worker is started. Calls CreateThread; tests swap it to
+// make the start fail.
+extern HANDLE (*workerStarter)(LPTHREAD_START_ROUTINE routine, LPVOID parameter);
+
+// Asks the running analysis to stop and takes back its count: the field and
+// the solution button must not show a count of givens that no longer stand.
+void requestCancel(Puzzle* puzzle);
+
+// Writes a number into a field or cell as the user would type it.
+void setNumber(HWND window, int32_t value);
 
 // Sets every field of both records to its start value (zero, none, markedCell -1).
 // Only for a moment when no worker exists.

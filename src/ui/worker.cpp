@@ -44,7 +44,7 @@ DWORD WINAPI analysisWorker(LPVOID) {
 void finishWorkerForShutdown() {
     HANDLE thread = uiState.workerThread;
     if (thread == nullptr) return;
-    if (uiState.puzzle != nullptr) uiState.puzzle->cancelRequested.store(1, std::memory_order_relaxed);
+    if (uiState.puzzle != nullptr) requestCancel(uiState.puzzle);
     // The worker's SetWindowTextW and UpdateWindow complete only when this
     // thread handles the messages they send, so wait for those as well.
     for (;;) {

@@ -10,6 +10,8 @@
 
 #include "test_puzzles.h"
 #include "ui/analysis_controls.h"
+#include "ui/ui_state.h"
+#include "ui/control_ids.h"
 #include "ui_driver.h"
 
 namespace numpl::test {
@@ -20,9 +22,9 @@ protected:
     // Switches to 25x25, types a puzzle whose analysis takes minutes, and
     // waits until its worker reports progress.
     void startLongAnalysis() {
-        click(GetDlgItem(leftPane, 0x3003));
+        click(GetDlgItem(leftPane, SIZE_BUTTON_25));
         ASSERT_TRUE(waitForGrid(25));
-        typeGrid(digitsOf(HARD_25));
+        typeGrid(cellsFromText(HARD_25));
         ASSERT_TRUE(pumpUntil([&] {
             std::wstring count = countText();
             return count.size() > 4 && count.substr(count.size() - 4) == L" 解析中";
@@ -50,12 +52,12 @@ int numberBetween(const std::wstring& line, const std::wstring& head, const std:
 }
 
 TEST_F(AnalysisTest, EmptyGridEndsAtThousandWithDifficulty) {
-    EXPECT_EQ(std::to_wstring(omp_get_max_threads()), textOf(control(0x5002)));
+    EXPECT_EQ(std::to_wstring(omp_get_max_threads()), textOf(control(THREAD_BOX_ID)));
     ASSERT_TRUE(waitForCount(L"1000以上"));
     EXPECT_TRUE(countShowed(0, L"解析中", L"1000以上"));
-    ASSERT_TRUE(pumpUntil([&] { return !textOf(control(0x7001)).empty(); }));
+    ASSERT_TRUE(pumpUntil([&] { return !textOf(control(DIFFICULTY_BOX_ID)).empty(); }));
 
-    std::vector<std::wstring> lines = splitLines(textOf(control(0x7001)));
+    std::vector<std::wstring> lines = splitLines(textOf(control(DIFFICULTY_BOX_ID)));
     ASSERT_EQ(5u, lines.size());
     int single = numberBetween(lines[0], L"単独候補マス：", L"%");
     int basic = numberBetween(lines[1], L"基本的な消去法による確定：", L"%");
@@ -70,12 +72,12 @@ TEST_F(AnalysisTest, EmptyGridEndsAtThousandWithDifficulty) {
 }
 
 TEST_F(AnalysisTest, DifficultyOfFullGridShowsZeroShares) {
-    typeGrid(digitsOf(SOLUTION_9));
+    typeGrid(cellsFromText(SOLUTION_9));
     ASSERT_TRUE(waitForNewResult(L"1"));
-    ASSERT_TRUE(pumpUntil([&] { return textOf(control(0x7001)).find(L"0個") != std::wstring::npos; }));
+    ASSERT_TRUE(pumpUntil([&] { return textOf(control(DIFFICULTY_BOX_ID)).find(L"0個") != std::wstring::npos; }));
     EXPECT_EQ(L"単独候補マス：0%\r\n基本的な消去法による確定：0%\r\n2国同盟，3国同盟による確定：0%\r\n"
               L"仮定法による確定：0%\r\nしらみつぶしによる探索：0個の分岐",
-              textOf(control(0x7001)));
+              textOf(control(DIFFICULTY_BOX_ID)));
 }
 
 TEST(DifficultyFormat, SharesAreRoundedPercentagesOfTheFourCounters) {
@@ -89,8 +91,8 @@ TEST(DifficultyFormat, SharesAreRoundedPercentagesOfTheFourCounters) {
 }
 
 TEST_F(AnalysisTest, UniquePuzzleShowsAndHidesItsSolution) {
-    std::vector<int> givens = digitsOf(UNIQUE_9);
-    std::vector<int> solution = digitsOf(SOLUTION_9);
+    std::vector<int> givens = cellsFromText(UNIQUE_9);
+    std::vector<int> solution = cellsFromText(SOLUTION_9);
     typeGrid(givens);
     ASSERT_TRUE(waitForNewResult(L"1"));
     for (int k = 0; k < 81; ++k) {
@@ -98,11 +100,11 @@ TEST_F(AnalysisTest, UniquePuzzleShowsAndHidesItsSolution) {
         ASSERT_EQ(expected, cellColour(k)) << "cell " << k;
     }
 
-    click(control(0x6001));
-    EXPECT_EQ(nullptr, control(0x6001));
-    ASSERT_NE(nullptr, control(0x6002));
-    EXPECT_EQ(L"解を非表示", textOf(control(0x6002)));
-    RECT hide = rectInParent(control(0x6002));
+    click(control(SHOW_BUTTON_ID));
+    EXPECT_EQ(nullptr, control(SHOW_BUTTON_ID));
+    ASSERT_NE(nullptr, control(HIDE_BUTTON_ID));
+    EXPECT_EQ(L"解を非表示", textOf(control(HIDE_BUTTON_ID)));
+    RECT hide = rectInParent(control(HIDE_BUTTON_ID));
     EXPECT_EQ(0, hide.left);
     EXPECT_EQ(60, hide.top);
     for (int k = 0; k < 81; ++k) {
@@ -117,10 +119,10 @@ TEST_F(AnalysisTest, UniquePuzzleShowsAndHidesItsSolution) {
     typeInto(2, L"1");
     EXPECT_TRUE(pumpUntil([&] { return cellText(0) == L"5" && cellText(2) == L"4"; }));
 
-    click(control(0x6002));
-    ASSERT_NE(nullptr, control(0x6001));
-    EXPECT_EQ(nullptr, control(0x6002));
-    EXPECT_EQ(L"解を表示", textOf(control(0x6001)));
+    click(control(HIDE_BUTTON_ID));
+    ASSERT_NE(nullptr, control(SHOW_BUTTON_ID));
+    EXPECT_EQ(nullptr, control(HIDE_BUTTON_ID));
+    EXPECT_EQ(L"解を表示", textOf(control(SHOW_BUTTON_ID)));
     for (int k = 0; k < 81; ++k) {
         std::wstring expected = givens[k] != 0 ? std::to_wstring(givens[k]) : L"";
         EXPECT_EQ(expected, cellText(k)) << "cell " << k;
@@ -130,14 +132,14 @@ TEST_F(AnalysisTest, UniquePuzzleShowsAndHidesItsSolution) {
 }
 
 TEST_F(AnalysisTest, SizeChangeWhileSolutionShownBringsBackShowButton) {
-    typeGrid(digitsOf(UNIQUE_9));
+    typeGrid(cellsFromText(UNIQUE_9));
     ASSERT_TRUE(waitForNewResult(L"1"));
-    click(control(0x6001));
-    ASSERT_NE(nullptr, control(0x6002));
-    click(GetDlgItem(leftPane, 0x3002));
+    click(control(SHOW_BUTTON_ID));
+    ASSERT_NE(nullptr, control(HIDE_BUTTON_ID));
+    click(GetDlgItem(leftPane, SIZE_BUTTON_16));
     ASSERT_TRUE(waitForGrid(16));
-    EXPECT_TRUE(pumpUntil([&] { return control(0x6001) != nullptr; }));
-    EXPECT_EQ(nullptr, control(0x6002));
+    EXPECT_TRUE(pumpUntil([&] { return control(SHOW_BUTTON_ID) != nullptr; }));
+    EXPECT_EQ(nullptr, control(HIDE_BUTTON_ID));
     EXPECT_EQ(L"", cellText(0));
     typeInto(0, L"16");
     EXPECT_TRUE(pumpUntil([&] { return cellColour(0) == LIGHT_BLUE; })) << "the new grid is edited, not held";
@@ -168,7 +170,7 @@ TEST_F(AnalysisTest, PuzzleWithoutSolutionEndsAtZeroWithLastCellRed) {
 TEST_F(AnalysisTest, TypingDuringAnalysisCancelsAndRestarts) {
     startLongAnalysis();
     size_t from = countHistory.size();
-    std::vector<int> hard = digitsOf(HARD_25);
+    std::vector<int> hard = cellsFromText(HARD_25);
     for (size_t k = 0; k < hard.size(); ++k) {
         if (hard[k] != 0) typeInto(static_cast<int>(k), L"");
     }
@@ -183,14 +185,33 @@ TEST_F(AnalysisTest, TypingDuringAnalysisCancelsAndRestarts) {
 
 TEST_F(AnalysisTest, SizeChangeDuringAnalysisStopsThenBuildsNewGrid) {
     startLongAnalysis();
-    click(GetDlgItem(leftPane, 0x3002));
+    click(GetDlgItem(leftPane, SIZE_BUTTON_16));
     EXPECT_EQ(L"解析処理停止中", countText());
     EXPECT_NE(nullptr, cell(624)) << "the old grid stays until the worker has ended";
     size_t from = countHistory.size();
     ASSERT_TRUE(waitForGrid(16));
-    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(leftPane, 0x3002));
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(leftPane, SIZE_BUTTON_16));
     // The new empty grid is analysed at once.
     EXPECT_TRUE(pumpUntil([&] { return countShowed(from, L"解析中"); }));
+}
+
+HANDLE failToStart(LPTHREAD_START_ROUTINE, LPVOID) { return nullptr; }
+
+// A worker that cannot be started leaves the field saying so and nothing
+// waiting on it: the next change of the givens starts one normally.
+TEST_F(AnalysisTest, WorkerThatCannotStartIsReportedAndTheNextChangeStartsOne) {
+    ASSERT_TRUE(waitForCount(L"1000以上"));
+    workerStarter = failToStart;
+    typeInto(0, L"5");
+    bool reported = pumpUntil([&] { return countText() == L"解析を開始できません"; });
+    bool stays = pumpTicks(3) && countText() == L"解析を開始できません";
+    workerStarter = [](LPTHREAD_START_ROUTINE routine, LPVOID parameter) {
+        return CreateThread(nullptr, 0, routine, parameter, 0, nullptr);
+    };
+    EXPECT_TRUE(reported);
+    EXPECT_TRUE(stays) << "count field reads something else";
+    typeInto(1, L"6");
+    EXPECT_TRUE(waitForNewResult(L"1000以上"));
 }
 
 TEST_F(AnalysisTest, ThreadCountIsClampedAtNextStart) {
@@ -202,21 +223,21 @@ TEST_F(AnalysisTest, ThreadCountIsClampedAtNextStart) {
         typeInto(0, filled ? L"1" : L"");
     };
     for (const wchar_t* typed : {L"0", L"abc", L""}) {
-        SetWindowTextW(control(0x5002), typed);
+        SetWindowTextW(control(THREAD_BOX_ID), typed);
         ASSERT_TRUE(pumpTicks(2));
-        EXPECT_EQ(typed, textOf(control(0x5002))) << "read only when an analysis starts";
+        EXPECT_EQ(typed, textOf(control(THREAD_BOX_ID))) << "read only when an analysis starts";
         changeGivens();
         ASSERT_TRUE(waitForNewResult(L"1000以上"));
-        EXPECT_EQ(L"1", textOf(control(0x5002))) << "typed \"" << typed << "\"";
+        EXPECT_EQ(L"1", textOf(control(THREAD_BOX_ID))) << "typed \"" << typed << "\"";
     }
     // 128 threads make a slow analysis here; the next change cancels it.
-    SetWindowTextW(control(0x5002), L"500");
+    SetWindowTextW(control(THREAD_BOX_ID), L"500");
     changeGivens();
-    EXPECT_TRUE(pumpUntil([&] { return textOf(control(0x5002)) == L"128"; }));
-    SetWindowTextW(control(0x5002), L"4");
+    EXPECT_TRUE(pumpUntil([&] { return textOf(control(THREAD_BOX_ID)) == L"128"; }));
+    SetWindowTextW(control(THREAD_BOX_ID), L"4");
     changeGivens();
     ASSERT_TRUE(waitForNewResult(L"1000以上", 60000));
-    EXPECT_EQ(L"4", textOf(control(0x5002)));
+    EXPECT_EQ(L"4", textOf(control(THREAD_BOX_ID)));
 }
 
 } // namespace

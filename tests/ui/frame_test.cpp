@@ -79,7 +79,7 @@ TEST_F(FrameTest, OpensCentredWithTitleMenuAndFocus) {
     EXPECT_STREQ(L"ファイル", text);
     HMENU file = GetSubMenu(menu, 0);
     ASSERT_NE(nullptr, file);
-    EXPECT_EQ(40001u, GetMenuItemID(file, 0));
+    EXPECT_EQ(static_cast<UINT>(IDM_EXIT), GetMenuItemID(file, 0));
     GetMenuStringW(file, 0, text, 64, MF_BYPOSITION);
     EXPECT_STREQ(L"終了", text);
 
@@ -92,13 +92,13 @@ TEST_F(FrameTest, LaysOutPanesAndControlsAtWidth1024) {
     RECT right = rectInParent(rightPane);
     EXPECT_EQ(clientWidth(frame), right.right) << "the right pane reaches the right edge";
 
-    expectRect(GetDlgItem(leftPane, 0x3001), 10, 5, 70, 30, "9x9");
-    expectRect(GetDlgItem(leftPane, 0x3002), 80, 5, 70, 30, "16x16");
-    expectRect(GetDlgItem(leftPane, 0x3003), 150, 5, 70, 30, "25x25");
-    expectRect(control(0x5002), 85, 0, 40, 25, "thread count");
-    expectRect(control(0x5001), 70, 30, 200, 25, "solution count");
-    expectRect(control(0x6001), 0, 60, 100, 25, "show button");
-    expectRect(control(0x7001), 0, 120, 300, 600, "difficulty");
+    expectRect(GetDlgItem(leftPane, SIZE_BUTTON_9), 10, 5, 70, 30, "9x9");
+    expectRect(GetDlgItem(leftPane, SIZE_BUTTON_16), 80, 5, 70, 30, "16x16");
+    expectRect(GetDlgItem(leftPane, SIZE_BUTTON_25), 150, 5, 70, 30, "25x25");
+    expectRect(control(THREAD_BOX_ID), 85, 0, 40, 25, "thread count");
+    expectRect(control(COUNT_BOX_ID), 70, 30, 200, 25, "solution count");
+    expectRect(control(SHOW_BUTTON_ID), 0, 60, 100, 25, "show button");
+    expectRect(control(DIFFICULTY_BOX_ID), 0, 120, 300, 600, "difficulty");
 
     // 25-pixel pitch, 2 more pixels between boxes; the last cell ends at
     // x 234, y 279.
@@ -134,7 +134,7 @@ TEST_F(FrameTest, SplitterSnapsToItsLimits) {
 TEST_F(FrameTest, NewGridStartsWithNarrowestLeftPane) {
     dragSplitterTo(leftPane, 720);
     expectPanes(frame, leftPane, rightPane, 720);
-    click(GetDlgItem(leftPane, 0x3002));
+    click(GetDlgItem(leftPane, SIZE_BUTTON_16));
     ASSERT_TRUE(waitForGrid(16));
     expectPanes(frame, leftPane, rightPane, 700);
     // 16x16: the last cell ends at x 411, y 456.
@@ -181,7 +181,7 @@ HWND waitForFrameOf(DWORD processId) {
 std::wstring remoteCount(HWND frame) {
     HWND right = FindWindowExW(frame, nullptr, L"RightWindow", nullptr);
     wchar_t text[256] = L"";
-    SendMessageTimeoutW(GetDlgItem(right, 0x5001), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text),
+    SendMessageTimeoutW(GetDlgItem(right, COUNT_BOX_ID), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text),
                         SMTO_ABORTIFHUNG, 5000, nullptr);
     return text;
 }
@@ -230,6 +230,23 @@ private:
     bool started_ = false;
 };
 
+// Scripts and other programs address the window by these numbers; the one
+// header that defines them must keep them.
+TEST(ControlIds, KeepTheirNumbers) {
+    EXPECT_EQ(101, IDR_MAIN_MENU);
+    EXPECT_EQ(40001, IDM_EXIT);
+    EXPECT_EQ(0x2001, CELL_ID_BASE);
+    EXPECT_EQ(0x3001, SIZE_BUTTON_9);
+    EXPECT_EQ(0x3002, SIZE_BUTTON_16);
+    EXPECT_EQ(0x3003, SIZE_BUTTON_25);
+    EXPECT_EQ(0x4001, TICK_TIMER_ID);
+    EXPECT_EQ(0x5001, COUNT_BOX_ID);
+    EXPECT_EQ(0x5002, THREAD_BOX_ID);
+    EXPECT_EQ(0x6001, SHOW_BUTTON_ID);
+    EXPECT_EQ(0x6002, HIDE_BUTTON_ID);
+    EXPECT_EQ(0x7001, DIFFICULTY_BOX_ID);
+}
+
 TEST(FrameExit, MenuItemEndsProgramWithCodeZero) {
     NumplProcess numpl;
     ASSERT_TRUE(numpl.started()) << "numpl.exe expected beside the test program";
@@ -237,7 +254,7 @@ TEST(FrameExit, MenuItemEndsProgramWithCodeZero) {
     ASSERT_NE(nullptr, frame);
     ASSERT_TRUE(waitForRemoteCount(frame, L"1000以上"));
     // The item's id, as OpensCentredWithTitleMenuAndFocus reads it from the menu.
-    PostMessageW(frame, WM_COMMAND, 40001, 0);
+    PostMessageW(frame, WM_COMMAND, IDM_EXIT, 0);
     EXPECT_EQ(0u, numpl.exitCode());
 }
 
@@ -250,8 +267,8 @@ TEST(FrameExit, CloseBoxEndsProgramWithCodeZeroDuringAnalysis) {
     ASSERT_NE(nullptr, frame);
     ASSERT_TRUE(waitForRemoteCount(frame, L"1000以上"));
     HWND left = FindWindowExW(frame, nullptr, L"LeftWindow", nullptr);
-    SendMessageW(GetDlgItem(left, 0x3003), BM_CLICK, 0, 0);
-    std::vector<int> givens = digitsOf(HARD_25);
+    SendMessageW(GetDlgItem(left, SIZE_BUTTON_25), BM_CLICK, 0, 0);
+    std::vector<int> givens = cellsFromText(HARD_25);
     for (DWORD start = GetTickCount(); GetDlgItem(left, CELL_ID_BASE + 624) == nullptr; Sleep(50)) {
         ASSERT_LT(GetTickCount() - start, 30000u) << "no 25x25 grid";
     }

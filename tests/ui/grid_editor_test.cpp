@@ -44,7 +44,7 @@ TEST_F(GridEditorTest, NineByNineErasesWhatIsNoNumberOneToNine) {
 }
 
 TEST_F(GridEditorTest, SixteenBySixteenKeepsSixteenOnly) {
-    click(GetDlgItem(leftPane, 0x3002));
+    click(GetDlgItem(leftPane, SIZE_BUTTON_16));
     ASSERT_TRUE(waitForGrid(16));
     typeInto(0, L"16");
     typeInto(1, L"17");
@@ -74,7 +74,7 @@ TEST_F(GridEditorTest, ArrowKeysMoveFocusAndWrap) {
         SendMessageW(cell(move.from), WM_KEYDOWN, move.key, 0);
         EXPECT_TRUE(pumpUntil([&] { return GetFocus() == cell(move.to); }, 5000))
             << move.what << ": expected cell " << move.to << ", focus on control "
-            << GetDlgCtrlID(GetFocus()) - 0x2001;
+            << GetDlgCtrlID(GetFocus()) - CELL_ID_BASE;
     }
     EXPECT_EQ(L"5", cellText(40)) << "only the focus moves";
 }
@@ -96,9 +96,9 @@ TEST_F(GridEditorTest, RepeatedDigitMarksCellRedUntilItChanges) {
     EXPECT_EQ(RED, cellColour(3)) << "the duplicate is still there";
 
     // No solution stands for these givens, so there is none to show.
-    click(control(0x6001));
-    EXPECT_EQ(nullptr, control(0x6002));
-    EXPECT_EQ(L"解を表示", textOf(control(0x6001)));
+    click(control(SHOW_BUTTON_ID));
+    EXPECT_EQ(nullptr, control(HIDE_BUTTON_ID));
+    EXPECT_EQ(L"解を表示", textOf(control(SHOW_BUTTON_ID)));
     EXPECT_EQ(L"", cellText(1));
 
     typeInto(3, L"6");
@@ -128,7 +128,7 @@ TEST_F(GridEditorTest, SizeChangeClearsConflict) {
     typeInto(0, L"5");
     typeInto(1, L"5");
     ASSERT_TRUE(waitForCount(L"0"));
-    click(GetDlgItem(leftPane, 0x3002));
+    click(GetDlgItem(leftPane, SIZE_BUTTON_16));
     ASSERT_TRUE(waitForGrid(16));
     typeInto(100, L"12");
     EXPECT_TRUE(waitForColour(100, LIGHT_BLUE));
@@ -143,7 +143,7 @@ Puzzle* failingFactory(int32_t) {
 // analysed. The next size change tries again.
 TEST_F(GridEditorTest, MissingPuzzleLeavesGridInertUntilNextSize) {
     puzzleFactory = failingFactory;
-    click(GetDlgItem(leftPane, 0x3002));
+    click(GetDlgItem(leftPane, SIZE_BUTTON_16));
     ASSERT_TRUE(waitForGrid(16));
     EXPECT_EQ(L"", countText());
     typeInto(0, L"5");
@@ -154,7 +154,7 @@ TEST_F(GridEditorTest, MissingPuzzleLeavesGridInertUntilNextSize) {
     EXPECT_EQ(L"", countText());
 
     puzzleFactory = createPuzzle;
-    click(GetDlgItem(leftPane, 0x3001));
+    click(GetDlgItem(leftPane, SIZE_BUTTON_9));
     ASSERT_TRUE(waitForGrid(9));
     EXPECT_TRUE(waitForCount(L"1000以上"));
     typeInto(0, L"5");

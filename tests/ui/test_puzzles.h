@@ -6,16 +6,9 @@
 
 #include <vector>
 
-namespace numpl::test {
+#include "support/grids.h"
 
-// '.' is empty, '1'-'9' are 1-9 and 'A'-'P' are 10-25.
-inline std::vector<int> digitsOf(const char* rows) {
-    std::vector<int> cells;
-    for (const char* p = rows; *p != '\0'; ++p) {
-        cells.push_back(*p == '.' ? 0 : *p <= '9' ? *p - '0' : *p - 'A' + 10);
-    }
-    return cells;
-}
+namespace numpl::test {
 
 inline const char UNIQUE_9[] =
     "53..7...."

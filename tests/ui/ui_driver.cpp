@@ -29,7 +29,7 @@ void UiTest::SetUp() {
     rightPane = FindWindowExW(frame, nullptr, L"RightWindow", nullptr);
     ASSERT_NE(nullptr, leftPane);
     ASSERT_NE(nullptr, rightPane);
-    HWND count = control(0x5001);
+    HWND count = control(COUNT_BOX_ID);
     ASSERT_NE(nullptr, count);
     SetPropW(count, L"numpl.test", this);
     countProc_ = reinterpret_cast<WNDPROC>(
@@ -94,7 +94,7 @@ bool UiTest::waitForNewResult(const std::wstring& text, DWORD limitMs) {
 }
 
 HWND UiTest::cell(int k) const {
-    return GetDlgItem(leftPane, 0x2001 + k);
+    return GetDlgItem(leftPane, CELL_ID_BASE + k);
 }
 
 HWND UiTest::control(int id) const {

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/control_ids.h"
+
 namespace numpl::test {
 
 constexpr COLORREF LIGHT_BLUE = 0xE0CC9D;
@@ -43,7 +45,7 @@ protected:
     HWND cell(int k) const;
     HWND control(int id) const;  // a control of the right pane
     std::wstring cellText(int k) const { return textOf(cell(k)); }
-    std::wstring countText() const { return textOf(control(0x5001)); }
+    std::wstring countText() const { return textOf(control(COUNT_BOX_ID)); }
     void typeInto(int k, const std::wstring& text);
     // Types one grid given as N*N entries, 0 for an empty cell.
     void typeGrid(const std::vector<int>& values);

@@ -1,0 +1,32 @@
+// The ids by which the window's menu commands, controls and timer are known:
+// one list for the window, its resource script, its tests and the
+// remote-control program that the run scripts drive it with. Scripts and
+// other programs address the window through these numbers, so they never
+// change.
+#ifndef NUMPL_UI_CONTROL_IDS_H
+#define NUMPL_UI_CONTROL_IDS_H
+
+// The resource compiler reads this part too, so it stays plain macros.
+#define IDR_MAIN_MENU 101 // the frame class's menu
+#define IDM_EXIT 40001    // "ファイル" -> "終了"
+
+#ifndef RC_INVOKED
+
+namespace numpl {
+
+constexpr int CELL_ID_BASE = 0x2001;      // the cell in row r, column c is CELL_ID_BASE + r*N + c
+constexpr int SIZE_BUTTON_9 = 0x3001;     // "9x9"
+constexpr int SIZE_BUTTON_16 = 0x3002;    // "16x16"
+constexpr int SIZE_BUTTON_25 = 0x3003;    // "25x25"
+constexpr int TICK_TIMER_ID = 0x4001;     // the 100 ms timer of the left pane
+constexpr int COUNT_BOX_ID = 0x5001;      // solution count and analysis state
+constexpr int THREAD_BOX_ID = 0x5002;     // thread count
+constexpr int SHOW_BUTTON_ID = 0x6001;    // "解を表示"
+constexpr int HIDE_BUTTON_ID = 0x6002;    // "解を非表示"
+constexpr int DIFFICULTY_BOX_ID = 0x7001; // the difficulty text
+
+} // namespace numpl
+
+#endif
+
+#endif
