@@ -1,6 +1,7 @@
-# Shared shell helpers for scripts/test and scripts/run: Debian packages, the
-# Japanese locale, the three CMake builds and the Wine prefix. Source it from
-# bash; it defines functions and variables and runs nothing by itself.
+# Shared shell helpers for scripts/test, scripts/run and scripts/screenshots:
+# the three CMake builds and the Wine prefix (scripts/install sets up the
+# machine). Source it from bash; it defines functions and variables and runs
+# nothing by itself.
 # shellcheck shell=bash
 
 NUMPL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -8,20 +9,8 @@ NUMPL_BUILD_ROOT=${NUMPL_BUILD_ROOT:-$NUMPL_ROOT/build}
 # Two cores are shared with everything else on the machine.
 NUMPL_JOBS=${NUMPL_JOBS:-2}
 
-# What the three builds and the Windows tests need on a fresh Debian machine.
-# googletest ships the sources that the cross build compiles; libgtest-dev the
-# native libraries; libbenchmark-dev the benchmarks. wine is there for the
-# user-facing wine/wineboot commands, wine64 is what actually runs the tests.
-# fonts-ipafont-gothic gives Wine a Japanese face, so the window's labels are
-# not boxes; locales provides the ja_JP.UTF-8 locale that Wine runs under.
-NUMPL_PACKAGES=(
-  build-essential cmake googletest libgtest-dev libbenchmark-dev
-  g++-mingw-w64-x86-64-posix
-  wine64 wine xvfb xauth fonts-ipafont-gothic locales
-)
-
-NUMPL_WINE=/usr/lib/wine/wine64
-NUMPL_WINESERVER=/usr/lib/wine/wineserver64
+# shellcheck source=scripts/wine_paths.sh
+source "$NUMPL_ROOT/scripts/wine_paths.sh"
 NUMPL_WINE_LOCALE=ja_JP.UTF-8
 
 numpl_log() {
@@ -30,88 +19,6 @@ numpl_log() {
 
 numpl_error() {
   printf '[numpl] error: %s\n' "$*" >&2
-}
-
-# Prints, one a line, those of the given packages that dpkg does not show as
-# fully installed (a removed package leaves "rc" behind, which is not enough).
-numpl_missing_packages() {
-  local pkg status
-  for pkg in "$@"; do
-    status=$(dpkg-query -W -f='${db:Status-Abbrev}' "$pkg" 2>/dev/null) || status=
-    case $status in
-      ii*) ;;
-      *) printf '%s\n' "$pkg" ;;
-    esac
-  done
-}
-
-# Installs whichever of the given packages (default: NUMPL_PACKAGES) are
-# missing. Touches apt only when something is missing, so a prepared machine
-# needs neither root nor the network.
-numpl_install_packages() {
-  local -a wanted missing
-  if [ "$#" -gt 0 ]; then wanted=("$@"); else wanted=("${NUMPL_PACKAGES[@]}"); fi
-  mapfile -t missing < <(numpl_missing_packages "${wanted[@]}")
-  if [ "${#missing[@]}" -eq 0 ]; then
-    return 0
-  fi
-  if [ "$(id -u)" -ne 0 ]; then
-    numpl_error "missing Debian packages: ${missing[*]}; run this as root (sudo) to install them"
-    return 1
-  fi
-  numpl_log "installing: ${missing[*]}"
-  # Noninteractive and with stdin closed: CI has no terminal, and a debconf
-  # question or a conffile prompt would otherwise wait forever. The lock
-  # timeout rides out an apt run that the system itself started.
-  local -a apt=(apt-get -q -o DPkg::Lock::Timeout=600)
-  if [ -z "${NUMPL_APT_UPDATED:-}" ]; then
-    DEBIAN_FRONTEND=noninteractive "${apt[@]}" update </dev/null || {
-      numpl_error "apt-get update failed"
-      return 1
-    }
-    NUMPL_APT_UPDATED=1
-  fi
-  DEBIAN_FRONTEND=noninteractive "${apt[@]}" install -y \
-    -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold \
-    "${missing[@]}" </dev/null || {
-    numpl_error "apt-get install failed"
-    return 1
-  }
-  mapfile -t missing < <(numpl_missing_packages "${wanted[@]}")
-  if [ "${#missing[@]}" -gt 0 ]; then
-    numpl_error "still missing after install: ${missing[*]}"
-    return 1
-  fi
-}
-
-numpl_has_locale() {
-  # locale -a spells UTF-8 as utf8.
-  locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'
-}
-
-# Wine takes the Windows code page and user locale from the Unix locale, and
-# falls back to English/1252 when glibc does not know ja_JP.UTF-8.
-numpl_ensure_locale() {
-  numpl_has_locale && return 0
-  if [ "$(id -u)" -ne 0 ]; then
-    numpl_error "the $NUMPL_WINE_LOCALE locale is missing; run this as root (sudo) to generate it"
-    return 1
-  fi
-  numpl_log "generating the $NUMPL_WINE_LOCALE locale"
-  # Enable it in locale.gen too, so that a later locale-gen keeps it.
-  if [ -f /etc/locale.gen ]; then
-    if grep -q '^# *ja_JP.UTF-8 UTF-8' /etc/locale.gen; then
-      sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-    elif ! grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen; then
-      echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen
-    fi
-  fi
-  # Only this one locale, not everything locale.gen lists: faster.
-  localedef -i ja_JP -c -f UTF-8 -A /usr/share/locale/locale.alias ja_JP.UTF-8 || true
-  numpl_has_locale || {
-    numpl_error "could not generate $NUMPL_WINE_LOCALE"
-    return 1
-  }
 }
 
 # numpl_build NAME [cmake options...]: configures and builds
@@ -144,6 +51,10 @@ numpl_build_windows() {
 # mshtml, creating the prefix does not offer to install Mono and Gecko, whose
 # dialogs would wait for a click that never comes.
 numpl_wine_env() {
+  if [ -z "$NUMPL_WINE" ] || [ -z "$NUMPL_WINESERVER" ]; then
+    numpl_error "no 64-bit Wine found: run scripts/install, or set NUMPL_WINE and NUMPL_WINESERVER"
+    return 1
+  fi
   export WINEPREFIX="$NUMPL_BUILD_ROOT/windows/wineprefix"
   export WINEARCH=win64
   export WINEDEBUG=-all
@@ -158,7 +69,7 @@ numpl_wine_env() {
 # waits until wineboot's background work is done, so that the first test does
 # not race with it.
 numpl_wine_prefix() {
-  numpl_wine_env
+  numpl_wine_env || return 1
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     numpl_log "creating the Wine prefix $WINEPREFIX"
     mkdir -p "$WINEPREFIX" || return 1

@@ -4,15 +4,13 @@
 # shellcheck shell=bash
 
 NUMPL_UI_BIN=$NUMPL_BUILD_ROOT/windows/src/ui
-# ImageMagick's import takes the pictures in the virtual X server.
-NUMPL_UI_PACKAGES=(imagemagick)
-
+NUMPL_REMOTE=$NUMPL_BUILD_ROOT/windows/tools/numpl_remote.exe
 # Packages, locale, Wine prefix and the two programs. Builds in the same
 # folder as the Windows tests, with the same settings, but only the targets
 # needed here.
 numpl_ui_prepare() {
-  numpl_install_packages "${NUMPL_PACKAGES[@]}" "${NUMPL_UI_PACKAGES[@]}" || return 1
-  numpl_ensure_locale || return 1
+  # ImageMagick's import takes the pictures in the virtual X server.
+  bash "$NUMPL_ROOT/scripts/install" --ui || return 1
   local dir=$NUMPL_BUILD_ROOT/windows
   numpl_log "building numpl.exe in $dir"
   cmake -S "$NUMPL_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release \
@@ -39,7 +37,7 @@ numpl_ui_start() {
 # numpl_ui_snapshot FILE: saves the frame window, and only it, as a PNG.
 numpl_ui_snapshot() {
   local file=$1 geometry
-  geometry=$("$NUMPL_WINE" "$NUMPL_UI_BIN/numpl_remote.exe" rect | tr -d '\r') || return 1
+  geometry=$("$NUMPL_WINE" "$NUMPL_REMOTE" rect | tr -d '\r') || return 1
   mkdir -p "$(dirname "$file")"
   import -window root -crop "$geometry" +repage "$file"
 }
@@ -48,7 +46,7 @@ numpl_ui_snapshot() {
 # with exit code 0.
 numpl_ui_stop() {
   local status=0
-  "$NUMPL_WINE" "$NUMPL_UI_BIN/numpl_remote.exe" close || status=1
+  "$NUMPL_WINE" "$NUMPL_REMOTE" close || status=1
   wait "$NUMPL_UI_PID" || {
     numpl_error "numpl.exe ended with exit code $?"
     status=1
