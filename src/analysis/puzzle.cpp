@@ -45,9 +45,11 @@ Puzzle* createPuzzle(int32_t boxOrder) {
         return nullptr;
     }
     int32_t side = boxOrder * boxOrder;
-    if (!createGrid(side, &puzzle->givens) || !createGrid(side, &puzzle->solution)) {
+    if (!createGrid(side, &puzzle->givens) || !createGrid(side, &puzzle->solution) ||
+        !createGrid(side, &puzzle->secondSolution)) {
         std::fputs("Failed to allocate memory\n", stderr);
         destroyGrid(puzzle->givens);
+        destroyGrid(puzzle->solution);
         delete puzzle;
         return nullptr;
     }
@@ -60,6 +62,7 @@ void destroyPuzzle(Puzzle* puzzle) {
     if (puzzle == nullptr) return;
     destroyGrid(puzzle->givens);
     destroyGrid(puzzle->solution);
+    destroyGrid(puzzle->secondSolution);
     delete puzzle;
 }
 

@@ -28,11 +28,13 @@ struct Puzzle {
     std::atomic<int32_t> pairTripleCount;
     std::atomic<int32_t> assumptionCount;
     std::atomic<int32_t> branchCount;
+    int32_t** secondSolution;                // same shape; the second solution found, written before
+                                             // solutionCount first reaches 2 (release, as for the first)
 };
 
 static_assert(std::atomic<int32_t>::is_always_lock_free, "the shared flags must be lock-free words");
 
-// A Puzzle of box order n with both grids zero, solutionCount and
+// A Puzzle of box order n with all three grids zero, solutionCount and
 // cancelRequested 0, threadCount 1 and the counters 0. When memory runs out it
 // prints "Failed to allocate memory\n" on standard error, releases what it
 // obtained and returns nullptr.

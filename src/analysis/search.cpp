@@ -136,13 +136,17 @@ int32_t countingThreads(int32_t threadCount) {
 // boards near the first solution are often barren. The first
 // SOLO_COUNT_NODES nodes run alone, since most counts end within them; what
 // is left then goes to a team of threads, or with one thread to two workers
-// that take turns on it.
+// that take turns on it. The solution that makes the count two is kept as
+// the puzzle's second solution: the same at every thread count when the solo
+// nodes find it, as they do on most grids with several solutions; at two or
+// more threads one found later by the team is whichever a thread counts first.
 int32_t countWaitingBoards(Board** stack, int32_t top, Puzzle* puzzle, int32_t found) {
     int32_t boxOrder = stack[0]->context->boxOrder;
     int32_t threads = countingThreads(stack[0]->context->threadCount);
     CountScratch* scratch = prepareCountScratch();
     std::atomic<int32_t> tally(found);
-    CountControl control{&tally, SOLUTION_LIMIT, &puzzle->cancelRequested, &puzzle->solutionCount};
+    SecondSolution second{puzzle->secondSolution};
+    CountControl control{&tally, SOLUTION_LIMIT, &puzzle->cancelRequested, &puzzle->solutionCount, &second};
     int64_t budget = SOLO_COUNT_NODES;
     for (int32_t depth = 0; depth <= top; ++depth) {
         const Board* board = stack[depth];

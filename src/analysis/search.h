@@ -12,8 +12,9 @@
 namespace numpl {
 
 // Counts solutions on a stack whose board 0 is loaded. Publishes solution and
-// counters before the first nonzero solutionCount, and solutionCount after
-// every solution; returns early with the count so far on cancelRequested.
+// counters before the first nonzero solutionCount, secondSolution before
+// solutionCount first reaches two, and solutionCount after every solution;
+// returns early with the count so far on cancelRequested.
 int32_t searchSolutions(Board** stack, Puzzle* puzzle);
 
 // Builds the stack and a context (threadCount from the puzzle), loads the

@@ -142,15 +142,34 @@ int32_t probePairs(CandidateGrid* grid, CandidateGrid* scratch) {
     return STATUS_STALLED;
 }
 
-// Adds one solution; true when the tally has reached the limit.
-inline bool addSolution(const CountControl* control) {
-    int32_t now = control->tally->fetch_add(1, std::memory_order_relaxed) + 1;
-    if (control->published != nullptr) {
-        int32_t shown = control->published->load(std::memory_order_relaxed);
-        while (shown < now && !control->published->compare_exchange_weak(shown, now, std::memory_order_release,
-                                                                          std::memory_order_relaxed)) {
-        }
+// Raises the published count to `count` unless it is already higher.
+inline void publishCount(std::atomic<int32_t>* published, int32_t count) {
+    int32_t shown = published->load(std::memory_order_relaxed);
+    while (shown < count &&
+           !published->compare_exchange_weak(shown, count, std::memory_order_release, std::memory_order_relaxed)) {
     }
+}
+
+// Adds one solved grid; true when the tally has reached the limit. The count
+// that takes the tally to two writes that grid out before it publishes; the
+// counts that find more solutions meanwhile publish nothing above one until
+// the grid is written, and that count then publishes for them too.
+inline bool addSolution(const CountControl* control, const CandidateGrid* grid) {
+    int32_t now = control->tally->fetch_add(1, std::memory_order_relaxed) + 1;
+    int32_t shown = now;
+    SecondSolution* second = control->second;
+    if (second != nullptr && now == 2) {
+        int32_t side = grid->shape->side;
+        for (int32_t r = 0; r < side; ++r) {
+            for (int32_t c = 0; c < side; ++c) second->rows[r][c] = grid->values[r * side + c];
+        }
+        second->written.store(1, std::memory_order_release);
+        int32_t later = control->tally->load(std::memory_order_relaxed);
+        shown = later > now ? later : now;
+    } else if (second != nullptr && now > 2 && second->written.load(std::memory_order_acquire) == 0) {
+        shown = 1;
+    }
+    if (control->published != nullptr) publishCount(control->published, shown);
     return now >= control->limit;
 }
 
@@ -207,7 +226,7 @@ bool countSolved(SolutionCounter* counter, const CandidateGrid* grid, const Coun
         counter->haveFirst = true;
     }
     counter->nodesSinceSolution = 0;
-    return addSolution(control);
+    return addSolution(control, grid);
 }
 
 // The search from the saved stack, down to depth -1 or until it must stop.

@@ -21,11 +21,21 @@ enum CountOutcome : int32_t {
     COUNT_OUT_OF_BUDGET, // the node budget ran out; the count can go on or hand parts over
 };
 
+// Where the counts keep the solution that takes the shared tally to two. Its
+// digits go into `rows` (N rows of N) and `written` is raised (release) before
+// a tally above one is published, so whoever sees a published count of two or
+// more also sees the grid.
+struct SecondSolution {
+    int32_t* const* rows;
+    std::atomic<int32_t> written{0};
+};
+
 struct CountControl {
     std::atomic<int32_t>* tally;             // solutions counted so far by every count that shares it
     int32_t limit;                           // no count goes on once the tally has reached this
     const std::atomic<int32_t>* cancel;      // nonzero stops every count at its next node
     std::atomic<int32_t>* published;         // when set, raised to the tally after each solution (release)
+    SecondSolution* second = nullptr;        // when set, receives the solution that makes the tally two
 };
 
 // The search stack of one count: a grid per depth, made when first reached

@@ -57,16 +57,37 @@ std::ostream& operator<<(std::ostream& out, const Counters& c) {
                << c.branch << "}";
 }
 
-// Marks both grids and the counters, so a test can tell what the analysis wrote.
+// Marks both solution grids and the counters, so a test can tell what the
+// analysis wrote.
 void markUnwritten(Puzzle* puzzle) {
     int32_t side = puzzle->boxOrder * puzzle->boxOrder;
     for (int32_t r = 0; r < side; ++r) {
-        for (int32_t c = 0; c < side; ++c) puzzle->solution[r][c] = 99;
+        for (int32_t c = 0; c < side; ++c) puzzle->solution[r][c] = puzzle->secondSolution[r][c] = 99;
     }
     for (std::atomic<int32_t>* counter : {&puzzle->singleCount, &puzzle->basicCount, &puzzle->pairTripleCount,
                                           &puzzle->assumptionCount, &puzzle->branchCount}) {
         counter->store(-5);
     }
+}
+
+bool secondUnwritten(const Puzzle* puzzle) {
+    int32_t side = puzzle->boxOrder * puzzle->boxOrder;
+    for (int32_t r = 0; r < side; ++r) {
+        for (int32_t c = 0; c < side; ++c) {
+            if (puzzle->secondSolution[r][c] != 99) return false;
+        }
+    }
+    return true;
+}
+
+bool differ(const Puzzle* puzzle, int32_t* const* a, int32_t* const* b) {
+    int32_t side = puzzle->boxOrder * puzzle->boxOrder;
+    for (int32_t r = 0; r < side; ++r) {
+        for (int32_t c = 0; c < side; ++c) {
+            if (a[r][c] != b[r][c]) return true;
+        }
+    }
+    return false;
 }
 
 bool solutionUnwritten(const Puzzle* puzzle) {
@@ -240,9 +261,13 @@ TEST(AnalysePuzzleCancel, RequestWhileCountingAfterTheFirstSolutionStopsTheCount
         while (puzzle->solutionCount.load(std::memory_order_acquire) < 2 && result.load() < 0) {
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
+        // Read while the count still runs: a count of two or more that is
+        // visible must come with its second solution already written.
+        EXPECT_TRUE(isSolutionOf(puzzle.get(), puzzle->secondSolution)) << "threads " << threads;
         puzzle->cancelRequested = 1;
         worker.join();
         EXPECT_TRUE(isSolutionOf(puzzle.get(), puzzle->solution)) << "threads " << threads;
+        EXPECT_TRUE(differ(puzzle.get(), puzzle->solution, puzzle->secondSolution)) << "threads " << threads;
         EXPECT_GE(result.load(), 2) << "threads " << threads;
         EXPECT_LT(result.load(), 1000) << "threads " << threads;
         EXPECT_EQ(result.load(), puzzle->solutionCount.load()) << "threads " << threads;
@@ -268,6 +293,13 @@ void expectCountsMatchBruteForce(int32_t n, int32_t grids, int32_t minGivens, in
         EXPECT_EQ(expected, puzzle->solutionCount.load()) << "seed " << seed << " grid " << g;
         if (got > 0) {
             EXPECT_TRUE(isSolutionOf(puzzle.get(), puzzle->solution)) << "seed " << seed << " grid " << g;
+        }
+        if (got > 1) {
+            EXPECT_TRUE(isSolutionOf(puzzle.get(), puzzle->secondSolution)) << "seed " << seed << " grid " << g;
+            EXPECT_TRUE(differ(puzzle.get(), puzzle->solution, puzzle->secondSolution))
+                << "seed " << seed << " grid " << g;
+        } else if (got == 1) {
+            EXPECT_TRUE(secondUnwritten(puzzle.get())) << "seed " << seed << " grid " << g;
         } else {
             // Without a solution nothing is published, whichever way the
             // analysis finds that out.
@@ -369,18 +401,25 @@ TEST(AnalysePuzzleThreads, CountsAgreeAndParallelFiguresAreIdentical) {
     int32_t side = 9;
     for (size_t i = 0; i < lines.size(); i += 7) {
         std::vector<int32_t> reference;
+        std::vector<int32_t> referenceSecond;
         Counters referenceCounters{};
         for (int32_t threads : {1, 2, 4, 8}) {
             PuzzlePtr puzzle = puzzleFromText(lines[i].grid);
             puzzle->threadCount = threads;
             EXPECT_EQ(lines[i].count, analysePuzzle(puzzle.get())) << lines[i].grid << " threads " << threads;
             std::vector<int32_t> solution(puzzle->solution[0], puzzle->solution[0] + side * side);
+            // These counts end within the nodes the count runs alone, so the
+            // second solution does not depend on the threads either.
+            std::vector<int32_t> second(puzzle->secondSolution[0], puzzle->secondSolution[0] + side * side);
+            if (lines[i].count < 2) second.clear();
             if (threads == 2) {
                 reference = solution;
+                referenceSecond = second;
                 referenceCounters = countersOf(puzzle.get());
             } else if (threads > 2) {
                 EXPECT_EQ(referenceCounters, countersOf(puzzle.get())) << lines[i].grid << " threads " << threads;
                 EXPECT_EQ(reference, solution) << lines[i].grid << " threads " << threads;
+                EXPECT_EQ(referenceSecond, second) << lines[i].grid << " threads " << threads;
             }
         }
     }
