@@ -1,6 +1,7 @@
 // numpl-analyse: rates a collection of puzzles from standard input, one line
 // per puzzle, with the same analysis the window runs. Puzzle makers use it on
 // whole collections; the benchmarks use it on the corpora.
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -30,11 +31,17 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 const char USAGE[] =
-    "usage: numpl-analyse [--threads N] [--timeout S] < puzzles\n"
+    "usage: numpl-analyse [--threads N] [--timeout S] [--second] < puzzles\n"
     "\n"
-    "Reads one puzzle per line: 16, 81, 256 or 625 characters, row by row;\n"
-    "'.' or '0' is an empty cell, '1'-'9' are 1-9, 'A'-'P' (either case) are\n"
-    "10-25. Blank lines and lines starting with '#' are skipped.\n"
+    "Reads one puzzle per line: 16, 81, 256 or 625 cells, row by row; '.',\n"
+    "'0', '_' or '*' is an empty cell, '1'-'9' are 1-9, 'A'-'P' (either case)\n"
+    "are 10-25. Blanks and the separators '|', '-' and '+' between cells are\n"
+    "ignored, and so is text after the grid that follows a blank or a '#'.\n"
+    "A 16x16 or 25x25 grid may also be written as blank-separated numbers\n"
+    "(0 or '.' empty) once one of them has two digits. Blank lines and lines\n"
+    "whose first non-blank character is '#' are skipped. A digit above the\n"
+    "grid's largest makes a line malformed, except on a line of exactly N*N\n"
+    "characters, which is analysed to a count of 0 as one with a repeat.\n"
     "\n"
     "Writes one tab-separated line per puzzle: the solution count (0 to 1000,\n"
     "1000 meaning 1000 or more), the single, basic, pair/triple, assumption and\n"
@@ -46,6 +53,8 @@ const char USAGE[] =
     "  --threads N   threads of the assumption method, 1..128 (default: the\n"
     "                OpenMP runtime's maximum)\n"
     "  --timeout S   stop an analysis after S seconds (default: no limit)\n"
+    "  --second      append a ninth field: the second solution, or '-' when\n"
+    "                the count is below 2\n"
     "  --help        this text\n"
     "\n"
     "Exit status: 0, or 1 when some line was malformed, 2 for bad options.\n";
@@ -53,6 +62,7 @@ const char USAGE[] =
 struct Options {
     int threads;
     double timeoutSeconds; // 0: no limit
+    bool second;           // print the second solution too
 };
 
 // A watchdog thread that raises cancelRequested of the puzzle being analysed
@@ -110,11 +120,16 @@ private:
 bool parseOptions(int argc, char** argv, Options* options) {
     options->threads = numpl::defaultThreadCount();
     options->timeoutSeconds = 0;
+    options->second = false;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
             std::fputs(USAGE, stdout);
             std::exit(0);
+        }
+        if (std::strcmp(arg, "--second") == 0) {
+            options->second = true;
+            continue;
         }
         bool takesValue = std::strcmp(arg, "--threads") == 0 || std::strcmp(arg, "--timeout") == 0;
         if (!takesValue) {
@@ -176,9 +191,18 @@ bool analyseLine(int32_t boxOrder, const int32_t* cells, const Options& options,
         } else {
             std::strcpy(grid, "-");
         }
-        std::printf("%d\t%d\t%d\t%d\t%d\t%d\t%s\t%lld\n", count, puzzle->singleCount.load(),
+        std::printf("%d\t%d\t%d\t%d\t%d\t%d\t%s\t%lld", count, puzzle->singleCount.load(),
                     puzzle->basicCount.load(), puzzle->pairTripleCount.load(), puzzle->assumptionCount.load(),
                     puzzle->branchCount.load(), grid, elapsed);
+        if (options.second) {
+            if (count >= 2) {
+                numpl::formatGrid(boxOrder, puzzle->secondSolution, grid);
+            } else {
+                std::strcpy(grid, "-");
+            }
+            std::printf("\t%s", grid);
+        }
+        std::putchar('\n');
     }
     numpl::destroyPuzzle(puzzle);
     return !timedOut;
@@ -198,17 +222,33 @@ int main(int argc, char** argv) {
     long errors = 0;
     long timeouts = 0;
     std::string line;
-    int32_t cells[numpl::MAX_SIDE * numpl::MAX_SIDE];
+    bool firstLine = true;
+    int32_t cells[numpl::MAX_CELLS];
+    char reason[200];
     while (std::getline(std::cin, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || line[0] == '#') continue;
+        // Files saved by Windows editors start with a byte-order mark.
+        if (firstLine && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+        firstLine = false;
+        // One line is one puzzle: the reader would take a lone CR for a line
+        // end and go on to read rows from behind it.
+        line.resize(std::min(line.size(), line.find('\r')));
+        size_t start = line.find_first_not_of(" \t");
+        if (start == std::string::npos || line[start] == '#') continue;
         ++puzzles;
-        const char* reason = nullptr;
-        int32_t boxOrder = numpl::parsePuzzleText(line.data(), line.size(), cells, &reason);
-        if (boxOrder == 0) {
+        numpl::PuzzleTextResult read = numpl::readPuzzleText(line.data(), line.size(), cells);
+        if (read.error == numpl::TEXT_BAD_NUMBER) {
+            // Collections and their recorded results have long had lines like
+            // this analysed to a count of 0; a line in the exact one-line
+            // form keeps that, and only the other forms are refused.
+            const char* unused = nullptr;
+            int32_t boxOrder = numpl::parsePuzzleText(line.data(), line.size(), cells, &unused);
+            if (boxOrder != 0) read = {boxOrder, numpl::TEXT_OK, 0, 0, 0, 0, 0, boxOrder * boxOrder};
+        }
+        if (read.error != numpl::TEXT_OK) {
+            numpl::describePuzzleTextError(read, reason, sizeof reason);
             std::printf("error\t%s\n", reason);
             ++errors;
-        } else if (!analyseLine(boxOrder, cells, options, &watchdog)) {
+        } else if (!analyseLine(read.boxOrder, cells, options, &watchdog)) {
             ++timeouts;
         }
         std::fflush(stdout);

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Runs numpl-analyse as a user would and checks its lines, exit status and
-options: skipped lines, malformed lines, grids that do not load, solution
-counts known independently, solutions that are valid grids, the thread-count
-options and the timeout."""
+options: skipped lines, the forms a puzzle line may take, malformed lines and
+their reasons, grids that do not load, solution counts known independently,
+solutions that are valid grids, the second solution, the thread-count options
+and the timeout."""
 
 import os
 import subprocess
@@ -24,8 +25,9 @@ LOCKED = "..9.....3.....9...7.....5.6..65..4.....3......28......3..75.6..6......
 
 
 def run(lines, *options, expect_status):
-    done = subprocess.run(ANALYSER + list(options), input="\n".join(lines) + "\n",
-                          capture_output=True, text=True, timeout=120)
+    done = subprocess.run(ANALYSER + list(options), input=("\n".join(lines) + "\n").encode(),
+                          capture_output=True, timeout=120)
+    done.stdout, done.stderr = done.stdout.decode(), done.stderr.decode()
     assert done.returncode == expect_status, f"exit {done.returncode}, stderr {done.stderr!r}"
     if expect_status != 2:
         assert "puzzles" in done.stderr, f"no summary on standard error: {done.stderr!r}"
@@ -76,14 +78,74 @@ def check_known_answers():
             assert got[:7] == expected, (grid, threads, got[:7], expected)
 
 
+def check_line_forms(locked):
+    """Each way of writing the same grid on one line gives the plain line's
+    figures; blank, comment-only and whitespace-only lines are skipped."""
+    sixteen = next(row[0] for row in known_answers() if len(row[0]) == 256 and row[1] == "1")
+    numbers = " ".join(str(".123456789ABCDEFG".index(ch)) if ch != "." else "." for ch in sixteen)
+    forms = [
+        "\ufeff" + LOCKED,
+        LOCKED + " \t",
+        LOCKED + "\r",
+        LOCKED + "  Easy #12",
+        LOCKED + " 3.2",
+        LOCKED.replace(".", "0"),
+        "|".join(LOCKED[i:i + 3] for i in range(0, 81, 3)),
+        " ".join(LOCKED[i:i + 9] for i in range(0, 81, 9)) + " # row by row",
+    ]
+    out = run(["  # indented comment", " \t ", ""] + forms, "--threads", "1", expect_status=0)
+    assert len(out) == len(forms), out
+    for form, got in zip(forms, out):
+        assert got[:7] == locked[:7], (form, got)
+    plain, lower, spelled = run([sixteen, sixteen.lower(), numbers], "--threads", "1", expect_status=0)
+    assert lower[:7] == plain[:7] and spelled[:7] == plain[:7], (plain, lower, spelled)
+
+
+def check_errors():
+    """Malformed lines are refused with a reason that says where and why; a
+    repeated digit, or a digit above N on an exact one-line grid, is not
+    malformed and still gets its count of 0."""
+    cases = [
+        ("123", "line 1 holds 3 cells"),
+        ("." * 80 + "G Easy", "row 9, column 9: 16 is above 9"),
+        ("0 0 10 " + "0 " * 13, "row 1, column 3: 10 is above 4"),
+        ("." * 80 + "\t7 8", "holds 82 cells"),
+        ("1.3.5.7.9", "ends after 1 of the 9 rows"),
+        ("xy" + "." * 79, "no puzzle"),
+        ("-----+-----", "no puzzle"),
+    ]
+    refused = ["11" + "." * 79, "G" + "." * 80]
+    out = run([line for line, _ in cases] + refused, expect_status=1)
+    assert len(out) == len(cases) + len(refused), out
+    for (line, reason), got in zip(cases, out):
+        assert got[0] == "error" and len(got) == 2 and reason in got[1], (line, got)
+    for line, got in zip(refused, out[len(cases):]):
+        assert got[:7] == ["0", "0", "0", "0", "0", "0", "-"], (line, got)
+
+
+def check_second(empty4):
+    """--second adds the second solution, a valid grid other than the first,
+    or '-' below two solutions; without it the line keeps its eight fields."""
+    duplicate = "11" + "." * 79
+    plain = run([empty4], expect_status=0)
+    assert len(plain[0]) == 8, plain
+    four, locked, dup = run([empty4, LOCKED, duplicate], "--second", expect_status=0)
+    assert len(four) == 9 and four[0] == "288", four
+    check_solution(empty4, four[8], 2)
+    assert four[8] != four[6], four
+    assert locked[0] == "1" and locked[8] == "-", locked
+    assert dup[0] == "0" and dup[8] == "-", dup
+    timed = run([HARD25], "--second", "--timeout", "0.05", expect_status=0)
+    assert timed[0][0] == "timeout" and len(timed[0]) == 3, timed
+
+
 def main():
     duplicate = "11" + "." * 79
-    too_big = "G" + "." * 80
     empty4 = "." * 16
-    lines = ["# a comment", "", LOCKED, "123", duplicate, too_big, empty4, "xy" + "." * 79]
+    lines = ["# a comment", "", LOCKED, "123", duplicate, empty4, "xy" + "." * 79]
     out = run(lines, "--threads", "2", expect_status=1)
-    assert len(out) == 6, out
-    locked, bad_length, dup, big, four, bad_char = out
+    assert len(out) == 5, out
+    locked, bad_length, dup, four, bad_char = out
 
     # One solution (checked by hand and by an independent backtracking solver).
     assert locked[0] == "1" and len(locked) == 8, locked
@@ -93,7 +155,6 @@ def main():
     assert bad_length[0] == "error" and len(bad_length) == 2 and bad_length[1], bad_length
     assert bad_char[0] == "error" and len(bad_char) == 2, bad_char
     assert dup[:7] == ["0", "0", "0", "0", "0", "0", "-"], dup
-    assert big[:7] == ["0", "0", "0", "0", "0", "0", "-"], big
 
     # The 4x4 grid has exactly 288 completions.
     assert four[0] == "288", four
@@ -109,6 +170,9 @@ def main():
     assert timed[0][0] == "timeout" and len(timed[0]) == 3, timed
     assert 0 <= int(timed[0][1]) <= 1, timed
 
+    check_line_forms(locked)
+    check_errors()
+    check_second(empty4)
     check_known_answers()
 
     # Bad options are refused before any input is read.
