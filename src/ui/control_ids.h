@@ -7,8 +7,16 @@
 #define NUMPL_UI_CONTROL_IDS_H
 
 // The resource compiler reads this part too, so it stays plain macros.
-#define IDR_MAIN_MENU 101 // the frame class's menu
-#define IDM_EXIT 40001    // "ファイル" -> "終了"
+#define IDR_MAIN_MENU 101             // the frame class's menu
+#define IDR_SHORTCUTS 102             // Ctrl+O and Ctrl+S, translated by the message loop
+#define IDM_EXIT 40001                // "ファイル" -> "終了"
+#define IDM_OPEN 40002                // "ファイル" -> "開く..."
+#define IDM_SAVE_AS 40003             // "ファイル" -> "名前を付けて保存..."
+#define IDM_COPY_PUZZLE 40011         // "編集" -> "問題をコピー"
+#define IDM_COPY_SOLUTION 40012       // "編集" -> "解をコピー"
+#define IDM_PASTE 40013               // "編集" -> "貼り付け"
+#define IDM_CLEAR_ALL 40014           // "編集" -> "すべて消去"
+#define IDM_SHOW_DIFFERENCES 40021    // "表示" -> "別解との違い"
 
 #ifndef RC_INVOKED
 

@@ -2,8 +2,11 @@
 // layout, the menu command and the orderly end of the worker at shutdown.
 #include "ui/frame.h"
 
+#include <shellapi.h>
+
 #include "ui/analysis_controls.h"
 #include "ui/grid_editor.h"
+#include "ui/puzzle_exchange.h"
 #include "ui/control_ids.h"
 #include "ui/ui_state.h"
 #include "ui/worker.h"
@@ -38,13 +41,18 @@ LRESULT onFrameCreate(HWND frame) {
     windowLayout.rightPane = right;
     resetLayout();
     SetTimer(left, TICK_TIMER_ID, TICK_INTERVAL_MS, nullptr);
+    DragAcceptFiles(frame, TRUE);
     return 0;
 }
 
 LRESULT onFrameCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
-    if (LOWORD(wParam) != IDM_EXIT) return DefWindowProcW(frame, WM_COMMAND, wParam, lParam);
-    DestroyWindow(frame);
-    return 0;
+    int id = LOWORD(wParam);
+    if (id == IDM_EXIT) {
+        DestroyWindow(frame);
+        return 0;
+    }
+    if (runExchangeCommand(id)) return 0;
+    return DefWindowProcW(frame, WM_COMMAND, wParam, lParam);
 }
 
 // The Puzzle may be released only once no worker can touch it any more.
@@ -96,6 +104,9 @@ LRESULT CALLBACK frameWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     case WM_CLOSE: DestroyWindow(hwnd); return 0;
     case WM_COMMAND: return onFrameCommand(hwnd, wParam, lParam);
     case WM_DESTROY: return onFrameDestroy();
+    case WM_INITMENUPOPUP: updateExchangeMenu(reinterpret_cast<HMENU>(wParam)); return 0;
+    case WM_DROPFILES: openDroppedFile(reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_APP_OPEN_AT_START: openStartFile(); return 0;
     // The frame has no use for keys or the mouse, and the default handling
     // would only act on them.
     case WM_KEYDOWN:
@@ -104,6 +115,11 @@ LRESULT CALLBACK frameWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     case WM_MOUSEWHEEL: return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
+}
+
+bool translateShortcut(HWND frame, MSG* msg) {
+    static HACCEL shortcuts = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_SHORTCUTS));
+    return frame != nullptr && shortcuts != nullptr && TranslateAcceleratorW(frame, shortcuts, msg) != 0;
 }
 
 int centreFrame(HWND frame) {

@@ -14,6 +14,10 @@ HWND openMainFrame(HINSTANCE instance, int showCommand);
 
 LRESULT CALLBACK frameWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
+// Ctrl+O and Ctrl+S wherever the focus is; true when msg was one of them and
+// has been handled (the message loop then neither translates nor dispatches it).
+bool translateShortcut(HWND frame, MSG* msg);
+
 // RegisterClassExW with the settings all three classes share; the class
 // atom, 0 on failure.
 ATOM registerPaneClass(HINSTANCE instance, WNDPROC windowProc, const wchar_t* className,

@@ -8,6 +8,7 @@
 
 #include "ui/analysis_controls.h"
 #include "ui/frame.h"
+#include "ui/puzzle_exchange.h"
 #include "ui/ui_state.h"
 
 namespace numpl {
@@ -167,6 +168,21 @@ LRESULT CALLBACK cellSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         PostMessageW(windowLayout.leftPane, WM_KEYDOWN, wParam, lParam);
         return 0;
     }
+    // Ctrl+V and the context menu both arrive as WM_PASTE: a whole puzzle
+    // goes into the grid, while one number is the cell's own business.
+    if (msg == WM_PASTE && pasteFromClipboard()) return 0;
+    // Ctrl+C with nothing selected copies the whole puzzle; a selection is
+    // copied by the control as always.
+    if (msg == WM_COPY) {
+        DWORD start = 0;
+        DWORD end = 0;
+        CallWindowProcW(uiState.savedCellProc[k], hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                        reinterpret_cast<LPARAM>(&end));
+        if (start == end) {
+            copyPuzzle();
+            return 0;
+        }
+    }
     return CallWindowProcW(uiState.savedCellProc[k], hwnd, msg, wParam, lParam);
 }
 
@@ -217,6 +233,8 @@ bool rebuildGrid(int32_t boxOrder, WPARAM wParam, LPARAM lParam) {
     for (int32_t k = 0; k < side * side; ++k) createCell(pane, k);
     resetLayout();
     if (uiState.solutionShown == 1) PostMessageW(windowLayout.rightPane, WM_COMMAND, HIDE_BUTTON_ID, 0);
+    uiState.differencesShown = 0;
+    fillPendingPuzzle();
     return true;
 }
 
@@ -248,7 +266,10 @@ int32_t scanGrid() {
     // repainted once per scan that changed something. Under Wine each
     // invalidation is a round trip to the server: once per changed cell it
     // held a 25x25 grid that took hundreds of givens at once for seconds.
-    if (changed == 1) invalidateAllCells();
+    if (changed == 1) {
+        uiState.differencesShown = 0;
+        invalidateAllCells();
+    }
     return changed;
 }
 
@@ -314,6 +335,13 @@ LRESULT colourCell(HDC dc, HWND cell) {
     int32_t side = gridSide();
     int32_t k = GetDlgCtrlID(cell) - CELL_ID_BASE;
     Puzzle* puzzle = uiState.puzzle;
+    // A marked difference fills the whole cell, so that it shows whether
+    // the cell is empty or shows the solution.
+    if (cellMarkedAsDifferent(k)) {
+        static HBRUSH differenceBrush = CreateSolidBrush(DIFFERENCE_COLOUR);
+        SetBkColor(dc, DIFFERENCE_COLOUR);
+        return reinterpret_cast<LRESULT>(differenceBrush);
+    }
     COLORREF colour = GetSysColor(COLOR_WINDOW);
     if (puzzle != nullptr && k >= 0 && k < side * side && puzzle->givens[k / side][k % side] != 0) {
         bool marked = uiState.conflictShown.load(std::memory_order_relaxed) == 1 &&

@@ -47,6 +47,8 @@ void resetUiState() {
     uiState.restartPending = 0;
     uiState.difficultyPending = 0;
     uiState.finalTextWritten.store(0, std::memory_order_relaxed);
+    uiState.differencesShown = 0;
+    uiState.pendingBoxOrder = 0;
 }
 
 bool workerRunning() {

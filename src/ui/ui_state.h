@@ -27,6 +27,7 @@ constexpr int MIN_RIGHT_WIDTH = 300;
 
 constexpr COLORREF GIVEN_COLOUR = 0xE0CC9D;     // light blue behind a given
 constexpr COLORREF CONFLICT_COLOUR = 0x0000FF;  // red behind the marked cell
+constexpr COLORREF DIFFERENCE_COLOUR = 0x99FFFF; // light yellow: the second solution differs here
 
 struct WindowLayout {
     int32_t layoutBusy;          // 1 while layoutPanes runs, so its own moves start no nested pass
@@ -57,6 +58,9 @@ struct UiState {
     int32_t restartPending;               // start an analysis once the worker has ended
     int32_t difficultyPending;            // the current analysis's difficulty text is not shown yet
     std::atomic<int32_t> finalTextWritten;  // the worker is writing or has written its final count text
+    int32_t differencesShown;             // empty cells where the second solution differs are marked
+    int32_t pendingBoxOrder;              // a pasted or opened puzzle waits for its grid size; 0 none
+    int32_t pendingCells[MAX_CELLS];      // its givens, cell r*N + c
 };
 
 extern WindowLayout windowLayout;

@@ -79,8 +79,9 @@ TEST_F(FrameTest, OpensCentredWithTitleMenuAndFocus) {
     EXPECT_STREQ(L"ファイル", text);
     HMENU file = GetSubMenu(menu, 0);
     ASSERT_NE(nullptr, file);
-    EXPECT_EQ(static_cast<UINT>(IDM_EXIT), GetMenuItemID(file, 0));
-    GetMenuStringW(file, 0, text, 64, MF_BYPOSITION);
+    int last = GetMenuItemCount(file) - 1;
+    EXPECT_EQ(static_cast<UINT>(IDM_EXIT), GetMenuItemID(file, last));
+    GetMenuStringW(file, last, text, 64, MF_BYPOSITION);
     EXPECT_STREQ(L"終了", text);
 
     // Keys go nowhere until the user clicks a cell.
@@ -202,12 +203,14 @@ bool waitForRemoteCount(HWND frame, const std::wstring& text, bool whole = true)
 
 class NumplProcess {
 public:
-    NumplProcess() {
+    // `argument`, when given, is put on the command line after the program.
+    explicit NumplProcess(const std::wstring& argument = L"") {
         STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
         std::wstring path = numplPath();
-        started_ = CreateProcessW(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                  &info_) != 0;
+        std::wstring commandLine = L"\"" + path + L"\" \"" + argument + L"\"";
+        started_ = CreateProcessW(path.c_str(), argument.empty() ? nullptr : commandLine.data(), nullptr, nullptr,
+                                  FALSE, 0, nullptr, nullptr, &startup, &info_) != 0;
     }
     ~NumplProcess() {
         if (!started_) return;
@@ -245,6 +248,31 @@ TEST(ControlIds, KeepTheirNumbers) {
     EXPECT_EQ(0x6001, SHOW_BUTTON_ID);
     EXPECT_EQ(0x6002, HIDE_BUTTON_ID);
     EXPECT_EQ(0x7001, DIFFICULTY_BOX_ID);
+}
+
+// `numpl.exe FILE` opens FILE once its first grid exists.
+TEST(FrameStart, OpensTheFileNamedOnTheCommandLine) {
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    std::wstring path = std::wstring(folder) + L"numpl start test.txt";
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    DWORD done = 0;
+    WriteFile(file, UNIQUE_9, 81, &done, nullptr);
+    CloseHandle(file);
+    NumplProcess numpl(path);
+    ASSERT_TRUE(numpl.started()) << "numpl.exe expected beside the test program";
+    HWND frame = waitForFrameOf(numpl.id());
+    ASSERT_NE(nullptr, frame);
+    EXPECT_TRUE(waitForRemoteCount(frame, L"1"));
+    HWND left = FindWindowExW(frame, nullptr, L"LeftWindow", nullptr);
+    wchar_t text[16] = L"";
+    SendMessageTimeoutW(GetDlgItem(left, CELL_ID_BASE + 1), WM_GETTEXT, 16, reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+    EXPECT_STREQ(L"3", text);
+    PostMessageW(frame, WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_EQ(0u, numpl.exitCode());
+    DeleteFileW(path.c_str());
 }
 
 TEST(FrameExit, MenuItemEndsProgramWithCodeZero) {

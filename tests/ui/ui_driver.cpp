@@ -64,6 +64,7 @@ bool UiTest::pumpUntil(const std::function<bool()>& done, DWORD limitMs) {
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) continue;
             if (msg.message == WM_TIMER && msg.hwnd == leftPane) ++ticks;
+            if (translateShortcut(frame, &msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
             if (done()) return true;
