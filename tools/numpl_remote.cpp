@@ -10,15 +10,26 @@
 //   show | hide           click "解を表示" / "解を非表示"
 //   idle MS               let MS milliseconds pass
 //   rect                  print the frame's outer rectangle as WxH+X+Y
+//   menu ID               choose a menu command (see control_ids.h)
+//   paste K TEXT          put TEXT on the clipboard and paste it into cell K
+//   stress COUNT SEED     COUNT random actions (edits, pastes good and bad,
+//                         size and thread-count changes, show/hide, the
+//                         second-solution marking, emptying the grid) at
+//                         random moments, message boxes closed as they come;
+//                         then checks that the count field agrees with a
+//                         fresh analysis of the grid on screen
 //   close                 close the frame
 // Exit code 0 when every command succeeded, 1 at the first failure.
 #include <windows.h>
 
 #include <cstdio>
 #include <cwchar>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "analysis/puzzle.h"
+#include "analysis/search.h"
 #include "ui/control_ids.h"
 
 namespace {
@@ -133,6 +144,151 @@ bool printRect(HWND frame) {
     return true;
 }
 
+bool setClipboard(const std::wstring& text) {
+    for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt) Sleep(10);
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    if (block == nullptr) {
+        CloseClipboard();
+        return false;
+    }
+    wmemcpy(static_cast<wchar_t*>(GlobalLock(block)), text.c_str(), text.size() + 1);
+    GlobalUnlock(block);
+    bool placed = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+    CloseClipboard();
+    return placed;
+}
+
+// Posted, not sent: a paste that is refused opens a message box, and a sent
+// message would wait for it to be closed.
+bool paste(HWND frame, int k, const std::wstring& text) {
+    HWND cell = findControl(frame, CELL_ID_BASE + k);
+    return cell != nullptr && setClipboard(text) && PostMessageW(cell, WM_PASTE, 0, 0) != 0;
+}
+
+// Closes the window's message boxes; true when one was open.
+bool closeMessageBoxes() {
+    bool closed = false;
+    while (HWND box = FindWindowW(L"#32770", L"ナンプレ")) {
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        closed = true;
+        for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(5);
+    }
+    return closed;
+}
+
+// The side of the grid on screen: the largest whose last cell exists.
+int gridSideOf(HWND frame) {
+    for (int side : {25, 16, 9}) {
+        if (findControl(frame, CELL_ID_BASE + side * side - 1) != nullptr) return side;
+    }
+    return 0;
+}
+
+// Puzzles to paste: one of each size with few solutions, in the forms a
+// puzzle maker's text carries, and texts that are no puzzle.
+const wchar_t* const GOOD_PASTES[] = {
+    L"53..7....6..195....98....6.8...6...34..8.3..17...2...6.6....28....419..5....8..79",
+    L"....7....6..195....98....6.8...6...34..8.3..17...2...6.6....28....419..5....8..79  two solutions",
+    L"5 3 . | . 7 . | . . .\r\n6 . . | 1 9 5 | . . .\r\n. 9 8 | . . . | . 6 .\r\n------+-------+------\r\n"
+    L"8 . . | . 6 . | . . 3\r\n4 . . | 8 . 3 | . . 1\r\n7 . . | . 2 . | . . 6\r\n------+-------+------\r\n"
+    L". 6 . | . . . | 2 8 .\r\n. . . | 4 1 9 | . . 5\r\n. . . | . 8 . | . 7 9\r\n",
+};
+const wchar_t* const BAD_PASTES[] = {
+    L"hello", L"53..7....6..195", L"55..7....6..195....98....6.8...6...34..8.3..17...2...6.6....28....419..5....8..79",
+    L"12.4341221434321", L"G3..7....6..195....98....6.8...6...34..8.3..17...2...6.6....28....419..5....8..79",
+};
+
+// A 16x16 or 25x25 puzzle with one digit a row, in decimal numbers.
+std::wstring diagonalPuzzle(int side) {
+    std::wstring text;
+    for (int r = 0; r < side; ++r) {
+        for (int c = 0; c < side; ++c) {
+            text += c == (r * 5) % side ? std::to_wstring(r + 1) : L".";
+            text += c + 1 < side ? L" " : L"\r\n";
+        }
+    }
+    return text;
+}
+
+// What the window must show for the grid on screen: the givens read as the
+// window reads them, analysed afresh.
+std::wstring expectedCount(HWND frame, int side) {
+    int n = side == 9 ? 3 : side == 16 ? 4 : 5;
+    numpl::Puzzle* puzzle = numpl::createPuzzle(n);
+    if (puzzle == nullptr) return L"?";
+    for (int k = 0; k < side * side; ++k) {
+        int value = _wtoi(textOf(findControl(frame, CELL_ID_BASE + k)).c_str());
+        puzzle->givens[k / side][k % side] = value >= 1 && value <= side ? value : 0;
+    }
+    puzzle->threadCount.store(2);
+    int count = numpl::checkGivens(puzzle) == -1 ? 0 : numpl::analysePuzzle(puzzle);
+    numpl::destroyPuzzle(puzzle);
+    return count >= 1000 ? L"1000以上" : std::to_wstring(count);
+}
+
+// A window that answers nothing within 10 s hangs.
+bool answers(HWND frame) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &result) != 0;
+}
+
+bool stress(HWND frame, int actions, unsigned seed) {
+    std::mt19937 random(seed);
+    auto pick = [&](int below) { return static_cast<int>(random() % static_cast<unsigned>(below)); };
+    const int sizeIds[] = {numpl::SIZE_BUTTON_9, numpl::SIZE_BUTTON_16, numpl::SIZE_BUTTON_25};
+    for (int a = 0; a < actions; ++a) {
+        int side = gridSideOf(frame);
+        if (side == 0) side = 9;
+        int cell = pick(side * side);
+        switch (pick(16)) {
+        case 0: case 1: case 2: case 3: case 4:
+            setText(findControl(frame, CELL_ID_BASE + cell), std::to_wstring(1 + pick(side)).c_str());
+            break;
+        case 5: case 6: setText(findControl(frame, CELL_ID_BASE + cell), L""); break;
+        case 7: paste(frame, cell, GOOD_PASTES[pick(3)]); break;
+        case 8: paste(frame, cell, BAD_PASTES[pick(5)]); break;
+        case 9: paste(frame, cell, pick(2) == 0 ? diagonalPuzzle(16) : diagonalPuzzle(25)); break;
+        case 10: if (pick(4) == 0) clickButton(frame, sizeIds[pick(3)]); break;
+        case 11: setText(findControl(frame, numpl::THREAD_BOX_ID), std::to_wstring(1 + pick(4)).c_str()); break;
+        case 12: clickButton(frame, numpl::SHOW_BUTTON_ID) || clickButton(frame, numpl::HIDE_BUTTON_ID); break;
+        case 13: PostMessageW(frame, WM_COMMAND, IDM_SHOW_DIFFERENCES, 0); break;
+        case 14: if (pick(4) == 0) PostMessageW(frame, WM_COMMAND, IDM_CLEAR_ALL, 0); break;
+        default: PostMessageW(frame, WM_COMMAND, pick(2) == 0 ? IDM_COPY_PUZZLE : IDM_COPY_SOLUTION, 0); break;
+        }
+        Sleep(static_cast<DWORD>(pick(4) == 0 ? pick(300) : pick(20)));
+        closeMessageBoxes();
+        if (!answers(frame)) {
+            std::fwprintf(stderr, L"numpl_remote: the window stopped answering after action %d\n", a);
+            return false;
+        }
+    }
+    // The last actions may still be on their way: let them land, then judge
+    // the grid that stands.
+    for (int i = 0; i < 20; ++i) {
+        Sleep(100);
+        closeMessageBoxes();
+    }
+    clickButton(frame, numpl::HIDE_BUTTON_ID);
+    if (!waitForCount(frame, L"", 600000)) return false;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        closeMessageBoxes();
+        int side = gridSideOf(frame);
+        std::wstring before = textOf(findControl(frame, COUNT_BOX_ID));
+        std::wstring expected = expectedCount(frame, side);
+        Sleep(300);
+        std::wstring after = textOf(findControl(frame, COUNT_BOX_ID));
+        if (before == after && isFinalCount(after) && gridSideOf(frame) == side) {
+            std::printf("%d actions, %dx%d grid, count %ls, fresh analysis %ls\n", actions, side, side,
+                        after.c_str(), expected.c_str());
+            std::fflush(stdout);
+            return after == expected;
+        }
+    }
+    std::fwprintf(stderr, L"numpl_remote: the count never settled\n");
+    return false;
+}
+
 // Runs the command at args[i] and moves i past its arguments.
 bool runCommand(HWND frame, const std::vector<std::wstring>& args, size_t& i) {
     const std::wstring& command = args[i++];
@@ -170,6 +326,20 @@ bool runCommand(HWND frame, const std::vector<std::wstring>& args, size_t& i) {
         return true;
     }
     if (command == L"rect") return printRect(frame);
+    if (command == L"menu") {
+        const wchar_t* id = next();
+        return id != nullptr && PostMessageW(frame, WM_COMMAND, static_cast<WPARAM>(_wtoi(id)), 0) != 0;
+    }
+    if (command == L"paste") {
+        const wchar_t* cell = next();
+        const wchar_t* text = next();
+        return cell != nullptr && text != nullptr && paste(frame, _wtoi(cell), text);
+    }
+    if (command == L"stress") {
+        const wchar_t* count = next();
+        const wchar_t* seed = next();
+        return count != nullptr && seed != nullptr && stress(frame, _wtoi(count), static_cast<unsigned>(_wtoi(seed)));
+    }
     if (command == L"close") return PostMessageW(frame, WM_CLOSE, 0, 0) != 0;
     std::fwprintf(stderr, L"numpl_remote: unknown command %ls\n", command.c_str());
     return false;

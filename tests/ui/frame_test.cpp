@@ -275,6 +275,36 @@ TEST(FrameStart, OpensTheFileNamedOnTheCommandLine) {
     DeleteFileW(path.c_str());
 }
 
+// A short run of the remote control's random stress against a real
+// numpl.exe: edits, pastes, size and thread-count changes, clicks and the
+// marking at random moments, and at the end the count field agrees with a
+// fresh analysis (the remote checks that and exits 1 otherwise). The long
+// run is scripts/stress.
+TEST(FrameStress, RandomActionsLeaveACountThatAgreesWithAFreshAnalysis) {
+    NumplProcess numpl;
+    ASSERT_TRUE(numpl.started()) << "numpl.exe expected beside the test program";
+    HWND frame = waitForFrameOf(numpl.id());
+    ASSERT_NE(nullptr, frame);
+    std::wstring folder = numplPath();
+    folder.resize(folder.find_last_of(L"\\/") + 1);
+    std::wstring remote = folder + L"..\\..\\tools\\numpl_remote.exe";
+    std::wstring commandLine = L"numpl_remote.exe stress 300 11";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    ASSERT_TRUE(CreateProcessW(remote.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &info))
+        << "numpl_remote.exe expected in the tools folder of the build";
+    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(info.hProcess, 100000));
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(info.hProcess, &code);
+    EXPECT_EQ(0u, code);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    PostMessageW(frame, WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_EQ(0u, numpl.exitCode());
+}
+
 TEST(FrameExit, MenuItemEndsProgramWithCodeZero) {
     NumplProcess numpl;
     ASSERT_TRUE(numpl.started()) << "numpl.exe expected beside the test program";
