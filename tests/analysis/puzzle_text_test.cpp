@@ -121,7 +121,13 @@ std::vector<FormCase> formCases() {
     }
     return cases;
 }
-INSTANTIATE_TEST_SUITE_P(AllForms, ReadPuzzleTextForms, ::testing::ValuesIn(formCases()));
+std::string formCaseName(const ::testing::TestParamInfo<FormCase>& info) {
+    static const char* const FORMS[] = {"OneLine", "Rows", "NumberRows", "NumberLine"};
+    static const char* const DRESSES[] = {"Plain", "BomCrLf", "LoneCr", "Comments", "TrailingText", "LowerCase"};
+    int32_t side = info.param.n * info.param.n;
+    return std::to_string(side) + "x" + std::to_string(side) + FORMS[info.param.form] + DRESSES[info.param.dress];
+}
+INSTANTIATE_TEST_SUITE_P(AllForms, ReadPuzzleTextForms, ::testing::ValuesIn(formCases()), formCaseName);
 
 // Big grids in numbers whose first rows hold no two-digit number: a later
 // row is the first to show that the grid is written in numbers.
