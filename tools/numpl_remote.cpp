@@ -227,6 +227,15 @@ std::wstring expectedCount(HWND frame, int side) {
     return count >= 1000 ? L"1000以上" : std::to_wstring(count);
 }
 
+// The C runtime's %ls drops what the console code page lacks ("以上").
+std::string utf8(const std::wstring& text) {
+    std::string out(text.size() * 3 + 1, '\0');
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(),
+                                    static_cast<int>(out.size()), nullptr, nullptr);
+    out.resize(static_cast<size_t>(bytes > 0 ? bytes : 0));
+    return out;
+}
+
 // A window that answers nothing within 10 s hangs.
 bool answers(HWND frame) {
     DWORD_PTR result = 0;
@@ -279,8 +288,8 @@ bool stress(HWND frame, int actions, unsigned seed) {
         Sleep(300);
         std::wstring after = textOf(findControl(frame, COUNT_BOX_ID));
         if (before == after && isFinalCount(after) && gridSideOf(frame) == side) {
-            std::printf("%d actions, %dx%d grid, count %ls, fresh analysis %ls\n", actions, side, side,
-                        after.c_str(), expected.c_str());
+            std::printf("%d actions, %dx%d grid, count %s, fresh analysis %s\n", actions, side, side,
+                        utf8(after).c_str(), utf8(expected).c_str());
             std::fflush(stdout);
             return after == expected;
         }
