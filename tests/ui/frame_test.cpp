@@ -288,7 +288,7 @@ TEST(FrameStress, RandomActionsLeaveACountThatAgreesWithAFreshAnalysis) {
     std::wstring folder = numplPath();
     folder.resize(folder.find_last_of(L"\\/") + 1);
     std::wstring remote = folder + L"..\\..\\tools\\numpl_remote.exe";
-    std::wstring commandLine = L"numpl_remote.exe stress 300 11";
+    std::wstring commandLine = L"numpl_remote.exe stress 150 11";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
