@@ -51,14 +51,6 @@ void repaintCell(HWND cell) {
     UpdateWindow(cell);
 }
 
-// Only invalidated, not painted at once: painting 625 cells on the spot held
-// a 25x25 grid still for seconds. The pending paints fold into one per cell,
-// which shows the same colours.
-void invalidateAllCells() {
-    int32_t cellCount = gridSide() * gridSide();
-    for (int32_t k = 0; k < cellCount; ++k) InvalidateRect(windowLayout.cells[k], nullptr, TRUE);
-}
-
 LRESULT onLeftCreate(HWND pane, WPARAM wParam, LPARAM lParam) {
     for (int i = 0; i < 3; ++i) {
         const SizeButton& button = SIZE_BUTTONS[i];
@@ -143,6 +135,14 @@ void acceptChange(Puzzle* puzzle, int32_t k, int32_t value) {
 }
 
 } // namespace
+
+// Only invalidated, not painted at once: painting 625 cells on the spot held
+// a 25x25 grid still for seconds. The pending paints fold into one per cell,
+// which shows the same colours.
+void invalidateAllCells() {
+    int32_t cellCount = gridSide() * gridSide();
+    for (int32_t k = 0; k < cellCount; ++k) InvalidateRect(windowLayout.cells[k], nullptr, TRUE);
+}
 
 LRESULT CALLBACK leftPaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {

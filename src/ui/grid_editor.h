@@ -40,6 +40,10 @@ bool showSolution();
 // Empties the cells that showSolution filled.
 void hideSolution();
 
+// Has every cell of the grid repainted, from the message loop: colours
+// follow the givens, the conflict and the marking of differences.
+void invalidateAllCells();
+
 // Places the cells of the current grid in the left pane (part of a layout pass).
 void placeCells();
 

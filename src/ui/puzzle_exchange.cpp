@@ -172,14 +172,14 @@ void fillGrid(const int32_t* cells) {
     }
     uiState.conflictShown.store(0, std::memory_order_relaxed);
     uiState.markedCell.store(-1, std::memory_order_relaxed);
-    forgetDifferences();
+    uiState.differencesShown = 0;
     if (workerRunning()) {
         requestCancel(puzzle);
     } else {
         puzzle->solutionCount.store(0, std::memory_order_relaxed);
     }
     uiState.gridFresh = 1;
-    for (int32_t k = 0; k < side * side; ++k) InvalidateRect(windowLayout.cells[k], nullptr, TRUE);
+    invalidateAllCells();
 }
 
 // A checked size button and a size evaluation, as a click would run it. It
@@ -278,11 +278,6 @@ bool askPath(bool save, wchar_t* path, DWORD size) {
 int32_t publishedCount() {
     Puzzle* puzzle = uiState.puzzle;
     return puzzle == nullptr ? 0 : puzzle->solutionCount.load(std::memory_order_acquire);
-}
-
-void invalidateCells() {
-    int32_t side = gridSide();
-    for (int32_t k = 0; k < side * side; ++k) InvalidateRect(windowLayout.cells[k], nullptr, TRUE);
 }
 
 } // namespace
@@ -394,7 +389,7 @@ void clearAllCells() {
 void toggleDifferences() {
     if (uiState.differencesShown == 0 && publishedCount() < 2) return;
     uiState.differencesShown = uiState.differencesShown == 1 ? 0 : 1;
-    invalidateCells();
+    invalidateAllCells();
 }
 
 bool cellMarkedAsDifferent(int32_t k) {
@@ -410,7 +405,7 @@ bool cellMarkedAsDifferent(int32_t k) {
 void forgetDifferences() {
     if (uiState.differencesShown == 0) return;
     uiState.differencesShown = 0;
-    invalidateCells();
+    invalidateAllCells();
 }
 
 void fillPendingPuzzle() {
