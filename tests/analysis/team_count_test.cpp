@@ -63,9 +63,7 @@ TEST(TeamCount, PartsAddUpToTheKnownCountAtAnyThreadCount) {
 // the caller began (handed over in pieces when the pool runs dry) add up to
 // exactly the known count.
 TEST(TeamCount, InterleavedWorkersAddUpToTheKnownCount) {
-    std::vector<test::KnownCount> lines = readKnownCounts("known-counts-serg.txt");
-    std::vector<test::KnownCount> more = readKnownCounts("known-counts-lloyd.txt");
-    lines.insert(lines.end(), more.begin(), more.end());
+    std::vector<test::KnownCount> lines = readKnownCounts({"known-counts-serg.txt", "known-counts-lloyd.txt"});
     int32_t begun = 0;
     for (size_t i = 0; i < lines.size(); i += 3) {
         std::unique_ptr<CandidateGrid> loaded = test::candidateGridFromText(lines[i].grid);

@@ -150,9 +150,7 @@ TEST(SolutionCounter, SharedTallyAddsAcrossCountsAndStopsThemTogether) {
 // A count cut short by its budget leaves subgrids whose counts make up
 // exactly what it had not counted yet.
 TEST(SolutionCounter, SubgridsOfAnUnfinishedCountHoldTheRestExactly) {
-    std::vector<test::KnownCount> lines = readKnownCounts("known-counts-serg.txt");
-    std::vector<test::KnownCount> more = readKnownCounts("known-counts-lloyd.txt");
-    lines.insert(lines.end(), more.begin(), more.end());
+    std::vector<test::KnownCount> lines = readKnownCounts({"known-counts-serg.txt", "known-counts-lloyd.txt"});
     int32_t split = 0;
     for (size_t i = 0; i < lines.size(); i += 2) {
         std::unique_ptr<CandidateGrid> grid = test::candidateGridFromText(lines[i].grid);

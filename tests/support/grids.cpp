@@ -207,4 +207,14 @@ std::vector<KnownCount> readKnownCounts(const char* name) {
     return lines;
 }
 
+std::vector<KnownCount> readKnownCounts(std::initializer_list<const char*> names) {
+    std::vector<KnownCount> lines;
+    for (const char* name : names) {
+        std::vector<KnownCount> more = readKnownCounts(name);
+        if (more.empty()) return {};
+        lines.insert(lines.end(), more.begin(), more.end());
+    }
+    return lines;
+}
+
 } // namespace numpl::test

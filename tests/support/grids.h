@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <random>
 #include <string>
 #include <vector>
@@ -76,6 +77,10 @@ struct KnownCount {
 // The lines of tests/data/<name>: "grid count", '#' lines and blank lines
 // skipped. Empty when the file cannot be read (the caller fails then).
 std::vector<KnownCount> readKnownCounts(const char* name);
+
+// The lines of several such files, one after the other; empty when any of
+// them cannot be read.
+std::vector<KnownCount> readKnownCounts(std::initializer_list<const char*> names);
 
 // Opens tests/data/<name> for reading; nullptr when it cannot.
 FILE* openTestData(const char* name);
