@@ -51,7 +51,7 @@ numpl_build_windows() {
 # mshtml, creating the prefix does not offer to install Mono and Gecko, whose
 # dialogs would wait for a click that never comes.
 numpl_wine_env() {
-  if [ -z "$NUMPL_WINE" ] || [ -z "$NUMPL_WINESERVER" ]; then
+  if ! numpl_find_wine; then
     numpl_error "no 64-bit Wine found: run scripts/install, or set NUMPL_WINE and NUMPL_WINESERVER"
     return 1
   fi
