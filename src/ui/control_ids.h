@@ -9,6 +9,7 @@
 // The resource compiler reads this part too, so it stays plain macros.
 #define IDR_MAIN_MENU 101             // the frame class's menu
 #define IDR_SHORTCUTS 102             // Ctrl+O and Ctrl+S, translated by the message loop
+#define IDR_MANIFEST 1                // the application manifest (the id Windows looks for)
 #define IDM_EXIT 40001                // "ファイル" -> "終了"
 #define IDM_OPEN 40002                // "ファイル" -> "開く..."
 #define IDM_SAVE_AS 40003             // "ファイル" -> "名前を付けて保存..."
@@ -17,6 +18,14 @@
 #define IDM_PASTE 40013               // "編集" -> "貼り付け"
 #define IDM_CLEAR_ALL 40014           // "編集" -> "すべて消去"
 #define IDM_SHOW_DIFFERENCES 40021    // "表示" -> "別解との違い"
+#define IDM_ZOOM_100 40031            // "表示" -> "拡大率" -> "100 %"
+#define IDM_ZOOM_150 40032            // "表示" -> "拡大率" -> "150 %"
+#define IDM_ZOOM_200 40033            // "表示" -> "拡大率" -> "200 %"
+#define IDM_ZOOM_FIT 40034            // "表示" -> "拡大率" -> "ウィンドウに合わせる"
+#define IDM_GUIDE 40041               // "ヘルプ" -> "使い方"
+#define IDM_ABOUT 40042               // "ヘルプ" -> "バージョン情報"
+#define IDI_NUMPL 103                 // the program's icon
+#define IDD_ABOUT 104                 // the "バージョン情報" dialog
 
 #ifndef RC_INVOKED
 
