@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "ui/display_scale.h"
 #include "ui/grid_editor.h"
 #include "ui/ui_state.h"
 #include "ui/worker.h"
@@ -18,20 +19,70 @@ constexpr DWORD BUTTON_STYLE = WS_CHILD | WS_VISIBLE;  // a plain push button
 
 const wchar_t ANALYSING[] = L"解析中";
 
-HWND createControl(HWND pane, const wchar_t* className, const wchar_t* text, DWORD style, int x, int y,
-                   int width, int height, int id) {
+// Places at 96 DPI; the show and hide buttons share theirs.
+struct ControlPlace {
+    int id;
+    int x;
+    int y;
+    int width;
+    int height;
+};
+
+const ControlPlace CONTROL_PLACES[] = {
+    {THREAD_BOX_ID, 85, 0, 40, 25},
+    {COUNT_BOX_ID, 70, 30, 200, 25},
+    {SHOW_BUTTON_ID, 0, 60, 100, 25},
+    {HIDE_BUTTON_ID, 0, 60, 100, 25},
+    {DIFFICULTY_BOX_ID, 0, 120, 300, 600},
+};
+
+struct Label {
+    int x;
+    int y;
+    const wchar_t* text;
+};
+
+const Label LABELS[] = {
+    {0, 3, L"スレッド数"},
+    {0, 33, L"解の個数"},
+    {0, 101, L"難易度"},
+};
+
+const ControlPlace& placeOf(int id) {
+    for (const ControlPlace& place : CONTROL_PLACES)
+        if (place.id == id) return place;
+    return CONTROL_PLACES[0];
+}
+
+// A right pane narrower than its controls (a small screen at a large scale
+// leaves it 30 % of the frame) cuts the wide fields at its edge rather than
+// hiding their ends.
+void placeControl(HWND control, int id) {
+    if (control == nullptr) return;
+    const ControlPlace& place = placeOf(id);
+    int x = scaled(place.x);
+    int width = scaled(place.width);
+    RECT pane;
+    if (GetClientRect(GetParent(control), &pane) && pane.right > x && x + width > pane.right)
+        width = pane.right - x;
+    MoveWindow(control, x, scaled(place.y), width, scaled(place.height), TRUE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(displayScale.uiFont), TRUE);
+}
+
+HWND createControl(HWND pane, const wchar_t* className, const wchar_t* text, DWORD style, int id) {
     auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(pane, GWLP_HINSTANCE));
-    return CreateWindowExW(0, className, text, style, x, y, width, height, pane,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    HWND control = CreateWindowExW(0, className, text, style, 0, 0, 1, 1, pane,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    placeControl(control, id);
+    return control;
 }
 
 LRESULT onRightCreate(HWND pane) {
     WindowLayout& layout = windowLayout;
-    layout.threadBox = createControl(pane, L"EDIT", L"", FIELD_STYLE, 85, 0, 40, 25, THREAD_BOX_ID);
-    layout.countBox = createControl(pane, L"EDIT", L"", FIELD_STYLE, 70, 30, 200, 25, COUNT_BOX_ID);
-    layout.showButton = createControl(pane, L"BUTTON", L"解を表示", BUTTON_STYLE, 0, 60, 100, 25, SHOW_BUTTON_ID);
-    layout.difficultyBox = createControl(pane, L"EDIT", nullptr, DIFFICULTY_STYLE, 0, 120, 300, 600,
-                                         DIFFICULTY_BOX_ID);
+    layout.threadBox = createControl(pane, L"EDIT", L"", FIELD_STYLE, THREAD_BOX_ID);
+    layout.countBox = createControl(pane, L"EDIT", L"", FIELD_STYLE, COUNT_BOX_ID);
+    layout.showButton = createControl(pane, L"BUTTON", L"解を表示", BUTTON_STYLE, SHOW_BUTTON_ID);
+    layout.difficultyBox = createControl(pane, L"EDIT", nullptr, DIFFICULTY_STYLE, DIFFICULTY_BOX_ID);
     setNumber(layout.threadBox, defaultThreadCount());
     return 0;
 }
@@ -39,9 +90,10 @@ LRESULT onRightCreate(HWND pane) {
 LRESULT paintLabels(HWND pane) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(pane, &paint);
-    TextOutW(dc, 0, 3, L"スレッド数", 5);
-    TextOutW(dc, 0, 33, L"解の個数", 4);
-    TextOutW(dc, 0, 101, L"難易度", 3);
+    HGDIOBJ oldFont = SelectObject(dc, displayScale.uiFont);
+    for (const Label& label : LABELS)
+        TextOutW(dc, scaled(label.x), scaled(label.y), label.text, static_cast<int>(wcslen(label.text)));
+    SelectObject(dc, oldFont);
     EndPaint(pane, &paint);
     return 0;
 }
@@ -51,16 +103,14 @@ void onShowButton(HWND pane) {
     if (!showSolution()) return;
     DestroyWindow(windowLayout.showButton);
     windowLayout.showButton = nullptr;
-    windowLayout.hideButton =
-        createControl(pane, L"BUTTON", L"解を非表示", BUTTON_STYLE, 0, 60, 100, 25, HIDE_BUTTON_ID);
+    windowLayout.hideButton = createControl(pane, L"BUTTON", L"解を非表示", BUTTON_STYLE, HIDE_BUTTON_ID);
 }
 
 void onHideButton(HWND pane) {
     hideSolution();
     DestroyWindow(windowLayout.hideButton);
     windowLayout.hideButton = nullptr;
-    windowLayout.showButton =
-        createControl(pane, L"BUTTON", L"解を表示", BUTTON_STYLE, 0, 60, 100, 25, SHOW_BUTTON_ID);
+    windowLayout.showButton = createControl(pane, L"BUTTON", L"解を表示", BUTTON_STYLE, SHOW_BUTTON_ID);
 }
 
 LRESULT onRightCommand(HWND pane, WPARAM wParam) {
@@ -122,9 +172,18 @@ LRESULT CALLBACK rightPaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     case WM_CREATE: return onRightCreate(hwnd);
     case WM_PAINT: return paintLabels(hwnd);
     case WM_COMMAND: return onRightCommand(hwnd, wParam);
-    case WM_SIZE: return 0;
+    case WM_SIZE: layoutRightPane(); return 0;
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
+}
+
+void layoutRightPane() {
+    placeControl(windowLayout.threadBox, THREAD_BOX_ID);
+    placeControl(windowLayout.countBox, COUNT_BOX_ID);
+    placeControl(windowLayout.showButton, SHOW_BUTTON_ID);
+    placeControl(windowLayout.hideButton, HIDE_BUTTON_ID);
+    placeControl(windowLayout.difficultyBox, DIFFICULTY_BOX_ID);
+    if (windowLayout.rightPane != nullptr) InvalidateRect(windowLayout.rightPane, nullptr, TRUE);
 }
 
 void formatDifficulty(wchar_t* text, size_t size, int32_t singleCount, int32_t basicCount,

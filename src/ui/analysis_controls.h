@@ -12,6 +12,10 @@ namespace numpl {
 
 LRESULT CALLBACK rightPaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
+// Places and letters the right pane's controls for the display's DPI and
+// has its labels drawn again.
+void layoutRightPane();
+
 // One timer tick: shows the difficulty once the first solution exists, scans
 // or enforces the cells, shows progress, and starts or cancels a worker.
 void analysisTick();

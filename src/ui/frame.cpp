@@ -1,13 +1,16 @@
 // The frame window: creation of both panes and the timer, the splitter
-// layout, the menu command and the orderly end of the worker at shutdown.
+// layout at the display's scale and the grid's zoom, the menu commands and
+// the orderly end of the worker at shutdown.
 #include "ui/frame.h"
 
 #include <shellapi.h>
 
 #include "ui/analysis_controls.h"
+#include "ui/display_scale.h"
 #include "ui/grid_editor.h"
 #include "ui/puzzle_exchange.h"
 #include "ui/control_ids.h"
+#include "ui/settings.h"
 #include "ui/ui_state.h"
 #include "ui/worker.h"
 
@@ -30,6 +33,8 @@ HWND createPane(HWND frame, const wchar_t* className, DWORD style) {
 // layout exist.
 LRESULT onFrameCreate(HWND frame) {
     resetUiState();
+    setDisplayDpi(dpiOf(frame));
+    displayScale.zoomCommand = loadZoomCommand();
     centreFrame(frame);
     auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(frame, GWLP_HINSTANCE));
     registerPaneClass(instance, leftPaneProc, LEFT_CLASS, nullptr);
@@ -42,6 +47,30 @@ LRESULT onFrameCreate(HWND frame) {
     resetLayout();
     SetTimer(left, TICK_TIMER_ID, TICK_INTERVAL_MS, nullptr);
     DragAcceptFiles(frame, TRUE);
+    checkZoomItem();
+    return 0;
+}
+
+// The zoom is kept at once, so that a program that is killed later still
+// starts with it next time.
+void chooseZoom(int32_t zoomCommand) {
+    displayScale.zoomCommand = zoomCommand;
+    saveZoomCommand(zoomCommand);
+    checkZoomItem();
+    layoutPanes();
+}
+
+// The frame moved to a monitor of another scale, or the user changed the
+// scale: Windows suggests the new frame rectangle, and every control is
+// placed and lettered anew for the new DPI.
+LRESULT onDpiChanged(HWND frame, WPARAM wParam, LPARAM lParam) {
+    setDisplayDpi(HIWORD(wParam));
+    layoutSizeButtons();
+    layoutRightPane();
+    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(frame, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    resetLayout();
     return 0;
 }
 
@@ -49,6 +78,10 @@ LRESULT onFrameCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
     int id = LOWORD(wParam);
     if (id == IDM_EXIT) {
         DestroyWindow(frame);
+        return 0;
+    }
+    if (zoomPercent(id) != 0 || id == IDM_ZOOM_FIT) {
+        chooseZoom(id);
         return 0;
     }
     if (runExchangeCommand(id)) return 0;
@@ -74,8 +107,11 @@ ATOM registerPaneClass(HINSTANCE instance, WNDPROC windowProc, const wchar_t* cl
     wc.style = CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = windowProc;
     wc.hInstance = instance;
-    wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-    wc.hIconSm = LoadIconW(nullptr, IDI_APPLICATION);
+    // The program's own icon where the resource has one (the panes show
+    // none, so the standard one serves them).
+    HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_NUMPL));
+    wc.hIcon = icon != nullptr ? icon : LoadIconW(nullptr, IDI_APPLICATION);
+    wc.hIconSm = wc.hIcon;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_MENU + 1));
     wc.lpszMenuName = menuName;
@@ -104,6 +140,8 @@ LRESULT CALLBACK frameWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     case WM_CLOSE: DestroyWindow(hwnd); return 0;
     case WM_COMMAND: return onFrameCommand(hwnd, wParam, lParam);
     case WM_DESTROY: return onFrameDestroy();
+    case WM_NCDESTROY: releaseDisplayFonts(); return DefWindowProcW(hwnd, msg, wParam, lParam);
+    case WM_DPICHANGED: return onDpiChanged(hwnd, wParam, lParam);
     case WM_INITMENUPOPUP: updateExchangeMenu(reinterpret_cast<HMENU>(wParam)); return 0;
     case WM_DROPFILES: openDroppedFile(reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_APP_OPEN_AT_START: openStartFile(); return 0;
@@ -122,15 +160,30 @@ bool translateShortcut(HWND frame, MSG* msg) {
     return frame != nullptr && shortcuts != nullptr && TranslateAcceleratorW(frame, shortcuts, msg) != 0;
 }
 
+// The client size at the frame's DPI, cut down to the work area of the
+// monitor the frame opens on, so that no part of it starts off screen.
 int centreFrame(HWND frame) {
-    int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    RECT rect = {0, 0, CLIENT_WIDTH, CLIENT_HEIGHT};
-    AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE);
+    RECT rect = {0, 0, scaled(CLIENT_WIDTH), scaled(CLIENT_HEIGHT)};
+    adjustFrameRect(&rect);
     int width = rect.right - rect.left;
     int height = rect.bottom - rect.top;
-    MoveWindow(frame, (screenWidth - width) / 2, (screenHeight - height) / 2, width, height, FALSE);
+    RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoW(MonitorFromWindow(frame, MONITOR_DEFAULTTOPRIMARY), &monitor)) work = monitor.rcWork;
+    int workWidth = work.right - work.left;
+    int workHeight = work.bottom - work.top;
+    if (width > workWidth) width = workWidth;
+    if (height > workHeight) height = workHeight;
+    MoveWindow(frame, work.left + (workWidth - width) / 2, work.top + (workHeight - height) / 2, width, height,
+               FALSE);
     return 1;
+}
+
+void checkZoomItem() {
+    if (windowLayout.frame == nullptr) return;
+    CheckMenuRadioItem(GetMenu(windowLayout.frame), IDM_ZOOM_100, IDM_ZOOM_FIT, displayScale.zoomCommand,
+                       MF_BYCOMMAND);
 }
 
 // The left pane's sizing border lies outside the client area except on the
@@ -149,11 +202,13 @@ void layoutPanes() {
     RECT leftRect;
     GetWindowRect(layout.leftPane, &leftRect);
     int width = leftRect.right - leftRect.left;
-    int frameY = GetSystemMetrics(SM_CYFRAME);
-    int frameX = GetSystemMetrics(SM_CXFRAME);
-    if (width < MIN_LEFT_WIDTH) width = MIN_LEFT_WIDTH;
-    if (frameX - width + clientWidth < MIN_RIGHT_WIDTH) width = clientWidth - MIN_RIGHT_WIDTH + frameX;
-    if (width < MIN_LEFT_WIDTH) width = clientWidth * 700 / 1000;
+    int frameY = frameMetric(SM_CYFRAME);
+    int frameX = frameMetric(SM_CXFRAME);
+    int minLeft = scaled(MIN_LEFT_WIDTH);
+    int minRight = scaled(MIN_RIGHT_WIDTH);
+    if (width < minLeft) width = minLeft;
+    if (frameX - width + clientWidth < minRight) width = clientWidth - minRight + frameX;
+    if (width < minLeft) width = clientWidth * 700 / 1000;
     MoveWindow(layout.leftPane, -frameX, -frameY, width, clientHeight + 2 * frameY, TRUE);
     MoveWindow(layout.rightPane, width - frameX, 0, frameX + clientWidth - width, clientHeight, TRUE);
     placeCells();
@@ -161,8 +216,23 @@ void layoutPanes() {
 }
 
 void resetLayout() {
-    MoveWindow(windowLayout.leftPane, 0, 0, MIN_LEFT_WIDTH, 0, FALSE);
+    MoveWindow(windowLayout.leftPane, 0, 0, scaled(MIN_LEFT_WIDTH), 0, FALSE);
     layoutPanes();
+}
+
+int frameMetric(int index) {
+    using ForDpi = int(WINAPI*)(int, UINT);
+    static const auto forDpi = reinterpret_cast<ForDpi>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+    return forDpi != nullptr ? forDpi(index, displayScale.dpi) : GetSystemMetrics(index);
+}
+
+void adjustFrameRect(RECT* rect) {
+    using ForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const auto forDpi = reinterpret_cast<ForDpi>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    if (forDpi == nullptr || !forDpi(rect, WS_OVERLAPPEDWINDOW, FALSE, 0, displayScale.dpi))
+        AdjustWindowRect(rect, WS_OVERLAPPEDWINDOW, FALSE);
 }
 
 LRESULT paintNothing(HWND hwnd) {

@@ -23,15 +23,25 @@ bool translateShortcut(HWND frame, MSG* msg);
 ATOM registerPaneClass(HINSTANCE instance, WNDPROC windowProc, const wchar_t* className,
                        const wchar_t* menuName);
 
-// Moves the frame to the middle of the screen with a 1024 x 768 client area
-// (the menu bar comes out of the height). Returns 1.
+// Moves the frame to the middle of its monitor's work area with a 1024 x 768
+// client area at 96 DPI, scaled for the display (the menu bar comes out of
+// the height), and no larger than the work area. Returns 1.
 int centreFrame(HWND frame);
+
+// Puts the radio check of 表示 -> 拡大率 on the zoom in use.
+void checkZoomItem();
+
+// A system metric of the window frame at the display's DPI.
+int frameMetric(int index);
+
+// The frame's outer rectangle for a client rectangle at the display's DPI.
+void adjustFrameRect(RECT* rect);
 
 // Places the panes by the splitter rules and, when a grid exists, the cells.
 void layoutPanes();
 
-// Starts the left pane at its narrowest (700) and lays out again; for a new
-// grid and the first layout.
+// Starts the left pane at its narrowest (700 at 96 DPI) and lays out again;
+// for a new grid and the first layout.
 void resetLayout();
 
 // WM_PAINT of the frame and the left pane: validates the area, draws nothing.

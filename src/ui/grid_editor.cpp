@@ -7,6 +7,7 @@
 #include <cwchar>
 
 #include "ui/analysis_controls.h"
+#include "ui/display_scale.h"
 #include "ui/frame.h"
 #include "ui/puzzle_exchange.h"
 #include "ui/ui_state.h"
@@ -17,10 +18,9 @@ namespace {
 
 constexpr DWORD CELL_STYLE = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_NUMBER | ES_AUTOHSCROLL;
 constexpr DWORD SIZE_BUTTON_STYLE = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON;
-constexpr int CELL_PITCH = 25;
-constexpr int BOX_GAP = 2;
-constexpr int GRID_LEFT = 5;
-constexpr int GRID_TOP = 50;
+constexpr int SIZE_BUTTON_Y = 5;
+constexpr int SIZE_BUTTON_WIDTH = 70;
+constexpr int SIZE_BUTTON_HEIGHT = 30;
 
 struct SizeButton {
     int id;
@@ -55,9 +55,10 @@ LRESULT onLeftCreate(HWND pane, WPARAM wParam, LPARAM lParam) {
     for (int i = 0; i < 3; ++i) {
         const SizeButton& button = SIZE_BUTTONS[i];
         windowLayout.sizeButtons[i] =
-            CreateWindowExW(0, L"BUTTON", button.text, SIZE_BUTTON_STYLE, button.x, 5, 70, 30, pane,
+            CreateWindowExW(0, L"BUTTON", button.text, SIZE_BUTTON_STYLE, 0, 0, 1, 1, pane,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(button.id)), instanceOf(pane), nullptr);
     }
+    layoutSizeButtons();
     CheckRadioButton(pane, SIZE_BUTTON_9, SIZE_BUTTON_25, SIZE_BUTTON_9);
     // The first grid is built from the message loop, once the frame exists.
     PostMessageW(pane, WM_COMMAND, wParam, lParam);
@@ -92,6 +93,7 @@ void createCell(HWND pane, int32_t k) {
     windowLayout.cells[k] = cell;
     uiState.savedCellProc[k] = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(cell, GWLP_WNDPROC));
     SetWindowLongPtrW(cell, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(cellSubclassProc));
+    if (displayScale.cellFont != nullptr) letterCell(cell, displayScale.cellFont);
 }
 
 // The stop never waits: it asks the worker to end and tries again from the
@@ -311,19 +313,46 @@ void hideSolution() {
     }
 }
 
-// Cells sit on a 25-pixel pitch with 2 extra pixels between boxes, below
-// the size buttons.
+// At 96 DPI and 100 % the cells sit on a 25-pixel pitch with 2 extra
+// pixels between boxes, below the size buttons; the pitch grows with the
+// DPI and the zoom and shrinks until the grid fits the pane.
 void placeCells() {
     int32_t n = windowLayout.boxOrder;
-    if (n < 3 || n > MAX_BOX_ORDER) return;
+    if (n < 3 || n > MAX_BOX_ORDER || windowLayout.leftPane == nullptr) return;
+    RECT pane;
+    GetClientRect(windowLayout.leftPane, &pane);
+    GridPlacement grid = placeGrid(n, pane.right - pane.left, pane.bottom - pane.top, displayScale.dpi,
+                                   displayScale.zoomCommand);
+    bool newFont = displayScale.cellFont == nullptr || displayScale.cellFontPitch != grid.pitch;
+    HFONT font = cellFontFor(grid.pitch);
+    displayScale.cellPitch = grid.pitch;
+    displayScale.boxGap = grid.gap;
     int32_t side = n * n;
     for (int32_t i = 0; i < side; ++i) {
         for (int32_t j = 0; j < side; ++j) {
             HWND cell = windowLayout.cells[i * side + j];
             if (cell == nullptr) continue;
-            MoveWindow(cell, GRID_LEFT + CELL_PITCH * j + BOX_GAP * (j / n),
-                       GRID_TOP + CELL_PITCH * i + BOX_GAP * (i / n), CELL_PITCH, CELL_PITCH, TRUE);
+            if (newFont) letterCell(cell, font);
+            MoveWindow(cell, grid.left + grid.pitch * j + grid.gap * (j / n),
+                       grid.top + grid.pitch * i + grid.gap * (i / n), grid.pitch, grid.pitch, TRUE);
         }
+    }
+}
+
+// The edit control's own margins are made for the stock font and take a
+// third of a small cell; one pixel a side leaves room for two digits.
+void letterCell(HWND cell, HFONT font) {
+    SendMessageW(cell, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageW(cell, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(1, 1));
+}
+
+void layoutSizeButtons() {
+    for (int i = 0; i < 3; ++i) {
+        HWND button = windowLayout.sizeButtons[i];
+        if (button == nullptr) continue;
+        MoveWindow(button, scaled(SIZE_BUTTONS[i].x), scaled(SIZE_BUTTON_Y), scaled(SIZE_BUTTON_WIDTH),
+                   scaled(SIZE_BUTTON_HEIGHT), TRUE);
+        SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(displayScale.uiFont), TRUE);
     }
 }
 

@@ -44,8 +44,15 @@ void hideSolution();
 // follow the givens, the conflict and the marking of differences.
 void invalidateAllCells();
 
-// Places the cells of the current grid in the left pane (part of a layout pass).
+// Places the cells of the current grid in the left pane (part of a layout
+// pass), at the pitch that the DPI and the zoom ask for and the pane allows.
 void placeCells();
+
+// Gives a cell the font of the digits.
+void letterCell(HWND cell, HFONT font);
+
+// Places and letters the size buttons for the display's DPI.
+void layoutSizeButtons();
 
 // The background colour for a cell's text: light blue for a given, red for
 // the marked cell in a conflict, the window colour otherwise. Returns the

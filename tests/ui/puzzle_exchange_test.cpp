@@ -174,7 +174,7 @@ protected:
 
 TEST_F(ExchangeTest, MenusCarryTheirItemsAndFixedIds) {
     HMENU menu = GetMenu(frame);
-    ASSERT_EQ(3, GetMenuItemCount(menu));
+    ASSERT_EQ(4, GetMenuItemCount(menu));
     struct Item {
         int popup;
         int position;
@@ -186,10 +186,11 @@ TEST_F(ExchangeTest, MenusCarryTheirItemsAndFixedIds) {
         {0, 3, IDM_EXIT, L"終了"},                   {1, 0, IDM_COPY_PUZZLE, L"問題をコピー\tCtrl+C"},
         {1, 1, IDM_COPY_SOLUTION, L"解をコピー"},    {1, 2, IDM_PASTE, L"貼り付け\tCtrl+V"},
         {1, 4, IDM_CLEAR_ALL, L"すべて消去"},        {2, 0, IDM_SHOW_DIFFERENCES, L"別解との違い"},
+        {3, 0, IDM_GUIDE, L"使い方"},                {3, 2, IDM_ABOUT, L"バージョン情報"},
     };
-    const wchar_t* popups[] = {L"ファイル", L"編集", L"表示"};
+    const wchar_t* popups[] = {L"ファイル", L"編集", L"表示", L"ヘルプ"};
     wchar_t text[64];
-    for (int p = 0; p < 3; ++p) {
+    for (int p = 0; p < 4; ++p) {
         GetMenuStringW(menu, p, text, 64, MF_BYPOSITION);
         EXPECT_STREQ(popups[p], text);
     }
@@ -200,6 +201,17 @@ TEST_F(ExchangeTest, MenusCarryTheirItemsAndFixedIds) {
         EXPECT_STREQ(item.text, text);
     }
     EXPECT_EQ(4, GetMenuItemCount(GetSubMenu(menu, 0))) << "終了 stays the last item of ファイル";
+    // 表示 -> 拡大率 holds the four zoom choices in order.
+    HMENU zoom = GetSubMenu(GetSubMenu(menu, 2), 2);
+    ASSERT_NE(nullptr, zoom);
+    GetMenuStringW(GetSubMenu(menu, 2), 2, text, 64, MF_BYPOSITION);
+    EXPECT_STREQ(L"拡大率", text);
+    const wchar_t* zoomTexts[] = {L"100 %", L"150 %", L"200 %", L"ウィンドウに合わせる"};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(static_cast<UINT>(40031 + i), GetMenuItemID(zoom, i));
+        GetMenuStringW(zoom, i, text, 64, MF_BYPOSITION);
+        EXPECT_STREQ(zoomTexts[i], text);
+    }
     EXPECT_EQ(40002, IDM_OPEN);
     EXPECT_EQ(40003, IDM_SAVE_AS);
     EXPECT_EQ(40011, IDM_COPY_PUZZLE);

@@ -22,7 +22,24 @@ RECT rectInParent(HWND window) {
     return rect;
 }
 
+// The tests keep their settings in a folder of their own, emptied before
+// each test: a zoom that one test chose must not greet the next, nor the
+// user's own program.
+void isolateSettings() {
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    std::wstring appData = std::wstring(folder) + L"numpl-ui-tests-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(appData.c_str(), nullptr);
+    SetEnvironmentVariableW(L"APPDATA", appData.c_str());
+    DeleteFileW((appData + L"\\numpl\\numpl.ini").c_str());
+}
+
 void UiTest::SetUp() {
+    isolateSettings();
+    openFrame();
+}
+
+void UiTest::openFrame() {
     frame = openMainFrame(GetModuleHandleW(nullptr), SW_SHOWNORMAL);
     ASSERT_NE(nullptr, frame) << "error " << GetLastError();
     leftPane = FindWindowExW(frame, nullptr, L"LeftWindow", nullptr);

@@ -30,6 +30,9 @@ class UiTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+    // Opens the frame as WinMain does and finds its panes (SetUp does this
+    // with fresh settings; a test may close the frame and start it again).
+    void openFrame();
 
     // Handles messages until `done` holds (checked after every message) or
     // the limit passes; false on timeout.
