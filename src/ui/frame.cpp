@@ -6,6 +6,7 @@
 
 #include "ui/analysis_controls.h"
 #include "ui/grid_editor.h"
+#include "ui/help.h"
 #include "ui/puzzle_exchange.h"
 #include "ui/control_ids.h"
 #include "ui/ui_state.h"
@@ -51,6 +52,7 @@ LRESULT onFrameCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
         DestroyWindow(frame);
         return 0;
     }
+    if (runHelpCommand(frame, id)) return 0;
     if (runExchangeCommand(id)) return 0;
     return DefWindowProcW(frame, WM_COMMAND, wParam, lParam);
 }
