@@ -46,6 +46,12 @@ numpl_build_windows() {
     -DCMAKE_TOOLCHAIN_FILE="$NUMPL_ROOT/cmake/mingw-w64-x86_64.cmake" "$@"
 }
 
+# The version that project() in CMakeLists.txt sets, e.g. 1.1.0: read from
+# the file itself, so that it needs no build.
+numpl_project_version() {
+  sed -n 's/^project(numpl VERSION \([0-9][0-9.]*\)[ )].*/\1/p' "$NUMPL_ROOT/CMakeLists.txt"
+}
+
 # Exports what every wine call of ours needs: the prefix inside the Windows
 # build folder, no debug chatter, and the Japanese locale. Without mscoree and
 # mshtml, creating the prefix does not offer to install Mono and Gecko, whose

@@ -20,6 +20,14 @@
 //                         fresh analysis of the grid on screen
 //   close                 close the frame
 // Exit code 0 when every command succeeded, 1 at the first failure.
+//
+// Two commands read a program file instead and need no window; each is the
+// only command of its call:
+//   version FILE          print the version resource as NAME=VALUE lines:
+//                         the fixed numbers, the translation and the texts
+//   manifest FILE         print the application manifest (resource 1)
+// Their output is UTF-8, so that a script compares the Japanese texts as
+// they are.
 #include <windows.h>
 
 #include <cstdio>
@@ -27,6 +35,8 @@
 #include <random>
 #include <string>
 #include <vector>
+
+#include <winver.h>
 
 #include "analysis/puzzle.h"
 #include "analysis/search.h"
@@ -354,15 +364,94 @@ bool runCommand(HWND frame, const std::vector<std::wstring>& args, size_t& i) {
     return false;
 }
 
+// Straight to the standard output as UTF-8: the C runtime's wide output
+// would convert to the console's code page, or fail on Japanese.
+void writeUtf8(const std::wstring& text) {
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), bytes, nullptr, nullptr);
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), out.data(), static_cast<DWORD>(out.size()), &written, nullptr);
+}
+
+bool printVersion(const wchar_t* path) {
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+    if (size == 0) {
+        std::fwprintf(stderr, L"numpl_remote: %ls has no version resource\n", path);
+        return false;
+    }
+    std::vector<unsigned char> block(size);
+    if (!GetFileVersionInfoW(path, 0, size, block.data())) return false;
+    void* value = nullptr;
+    UINT length = 0;
+    std::wstring out;
+    if (VerQueryValueW(block.data(), L"\\", &value, &length) && length >= sizeof(VS_FIXEDFILEINFO)) {
+        const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+        auto dotted = [](DWORD high, DWORD low) {
+            return std::to_wstring(HIWORD(high)) + L"." + std::to_wstring(LOWORD(high)) + L"." +
+                   std::to_wstring(HIWORD(low)) + L"." + std::to_wstring(LOWORD(low));
+        };
+        out += L"FixedFileVersion=" + dotted(fixed->dwFileVersionMS, fixed->dwFileVersionLS) + L"\n";
+        out += L"FixedProductVersion=" + dotted(fixed->dwProductVersionMS, fixed->dwProductVersionLS) + L"\n";
+    }
+    // The texts live in the block of the first language and code page that
+    // the resource lists.
+    if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &value, &length) || length < 4) {
+        std::fwprintf(stderr, L"numpl_remote: %ls lists no translation\n", path);
+        return false;
+    }
+    wchar_t translation[9];
+    std::swprintf(translation, 9, L"%04x%04x", static_cast<const WORD*>(value)[0], static_cast<const WORD*>(value)[1]);
+    out += std::wstring(L"Translation=") + translation + L"\n";
+    for (const wchar_t* name : {L"FileVersion", L"ProductVersion", L"ProductName", L"FileDescription",
+                                L"LegalCopyright", L"OriginalFilename"}) {
+        std::wstring query = std::wstring(L"\\StringFileInfo\\") + translation + L"\\" + name;
+        const wchar_t* text = L"";
+        if (VerQueryValueW(block.data(), query.c_str(), &value, &length) && length > 0) {
+            text = static_cast<const wchar_t*>(value);
+        }
+        out += std::wstring(name) + L"=" + text + L"\n";
+    }
+    writeUtf8(out);
+    return true;
+}
+
+bool printManifest(const wchar_t* path) {
+    HMODULE module = LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (module == nullptr) {
+        std::fwprintf(stderr, L"numpl_remote: cannot read %ls (error %lu)\n", path, GetLastError());
+        return false;
+    }
+    bool found = false;
+    if (HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST)) {
+        HGLOBAL loaded = LoadResource(module, resource);
+        const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+        DWORD size = SizeofResource(module, resource);
+        if (bytes != nullptr && size > 0) {
+            DWORD written = 0;
+            WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes, size, &written, nullptr);
+            found = true;
+        }
+    }
+    if (!found) std::fwprintf(stderr, L"numpl_remote: %ls has no manifest resource 1\n", path);
+    FreeLibrary(module);
+    return found;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    std::vector<std::wstring> args(argv + 1, argv + argc);
+    if (args.size() == 2 && (args[0] == L"version" || args[0] == L"manifest")) {
+        bool done = args[0] == L"version" ? printVersion(args[1].c_str()) : printManifest(args[1].c_str());
+        return done ? 0 : 1;
+    }
     HWND frame = findFrame(60000);
     if (frame == nullptr) {
         std::fwprintf(stderr, L"numpl_remote: no window \"ナンプレ\"\n");
         return 1;
     }
-    std::vector<std::wstring> args(argv + 1, argv + argc);
     for (size_t i = 0; i < args.size();) {
         std::wstring command = args[i];
         if (!runCommand(frame, args, i)) {

@@ -26,6 +26,11 @@
 #define IDM_ABOUT 40042               // "ヘルプ" -> "バージョン情報"
 #define IDI_NUMPL 103                 // the program's icon
 #define IDD_ABOUT 104                 // the "バージョン情報" dialog
+#define IDC_ABOUT_NAME 1041           // its texts, filled when it opens: the program's name,
+#define IDC_ABOUT_VERSION 1042        // the version,
+#define IDC_ABOUT_BUILD_DATE 1043     // the day of the build,
+#define IDC_ABOUT_LICENCE 1044        // the licence
+#define IDC_ABOUT_DESCRIPTION 1045    // and what the program does
 
 #ifndef RC_INVOKED
 

@@ -8,6 +8,7 @@
 #include "ui/analysis_controls.h"
 #include "ui/display_scale.h"
 #include "ui/grid_editor.h"
+#include "ui/help.h"
 #include "ui/puzzle_exchange.h"
 #include "ui/control_ids.h"
 #include "ui/settings.h"
@@ -84,6 +85,7 @@ LRESULT onFrameCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
         chooseZoom(id);
         return 0;
     }
+    if (runHelpCommand(frame, id)) return 0;
     if (runExchangeCommand(id)) return 0;
     return DefWindowProcW(frame, WM_COMMAND, wParam, lParam);
 }
@@ -107,11 +109,14 @@ ATOM registerPaneClass(HINSTANCE instance, WNDPROC windowProc, const wchar_t* cl
     wc.style = CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = windowProc;
     wc.hInstance = instance;
-    // The program's own icon where the resource has one (the panes show
-    // none, so the standard one serves them).
+    // The program's own icon, where the executable carries it.
     HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_NUMPL));
     wc.hIcon = icon != nullptr ? icon : LoadIconW(nullptr, IDI_APPLICATION);
-    wc.hIconSm = wc.hIcon;
+    // The title bar's small icon from the image drawn for that size, not the
+    // large one shrunk.
+    HANDLE small = LoadImageW(instance, MAKEINTRESOURCEW(IDI_NUMPL), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                              GetSystemMetrics(SM_CYSMICON), 0);
+    wc.hIconSm = small != nullptr ? static_cast<HICON>(small) : wc.hIcon;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_MENU + 1));
     wc.lpszMenuName = menuName;
