@@ -17,6 +17,7 @@
 #include "analysis/team_count.h"
 #include "analysis/thread_team.h"
 #include "candidates/solution_counter.h"
+#include "core/publication.h"
 #include "model/placement.h"
 
 namespace numpl {
@@ -40,8 +41,9 @@ constexpr int64_t SOLO_COUNT_NODES = 2000;
 
 // The window reads the solution and counters as soon as it sees a nonzero
 // solutionCount, so they go out first and the count's release store publishes
-// them.
-void publishFirstSolution(const Board* board, Puzzle* puzzle) {
+// them. Nothing goes out once a cancel has been requested; false then.
+bool publishFirstSolution(const Board* board, Puzzle* puzzle) {
+    if (!mayPublish(&puzzle->cancelRequested, PUBLISH_FIRST_SOLUTION)) return false;
     const SolveContext* context = board->context;
     storeSolution(board, puzzle);
     puzzle->singleCount.store(context->singleCount, std::memory_order_relaxed);
@@ -49,6 +51,9 @@ void publishFirstSolution(const Board* board, Puzzle* puzzle) {
     puzzle->pairTripleCount.store(context->pairTripleCount, std::memory_order_relaxed);
     puzzle->assumptionCount.store(context->assumptionCount, std::memory_order_relaxed);
     puzzle->branchCount.store(context->branchCount, std::memory_order_relaxed);
+    puzzle->solutionCount.store(1, std::memory_order_seq_cst);
+    withdrawIfCancelled(&puzzle->cancelRequested, &puzzle->solutionCount);
+    return true;
 }
 
 // Boards are made when the search first reaches their depth: most searches
@@ -140,13 +145,13 @@ int32_t countingThreads(int32_t threadCount) {
 // the puzzle's second solution: the same at every thread count when the solo
 // nodes find it, as they do on most grids with several solutions; at two or
 // more threads one found later by the team is whichever a thread counts first.
-int32_t countWaitingBoards(Board** stack, int32_t top, Puzzle* puzzle, int32_t found) {
+int32_t countWaitingBoards(Board** stack, int32_t top, Puzzle* puzzle, int32_t found, std::atomic<int32_t>* gaveWay) {
     int32_t boxOrder = stack[0]->context->boxOrder;
     int32_t threads = countingThreads(stack[0]->context->threadCount);
     CountScratch* scratch = prepareCountScratch();
     std::atomic<int32_t> tally(found);
     SecondSolution second{puzzle->secondSolution};
-    CountControl control{&tally, SOLUTION_LIMIT, &puzzle->cancelRequested, &puzzle->solutionCount, &second};
+    CountControl control{&tally, SOLUTION_LIMIT, &puzzle->cancelRequested, &puzzle->solutionCount, &second, gaveWay};
     int64_t budget = SOLO_COUNT_NODES;
     for (int32_t depth = 0; depth <= top; ++depth) {
         const Board* board = stack[depth];
@@ -178,12 +183,16 @@ int32_t countWaitingBoards(Board** stack, int32_t top, Puzzle* puzzle, int32_t f
 // The search to the first solution; the rest is counted apart unless the
 // count beside the search has found the total to be 1. With a check, a grid
 // that the check finds without a solution ends at 0 at once: such a grid
-// publishes nothing, whatever path the search would take.
-int32_t search(Board** stack, Puzzle* puzzle, TotalCheck* check) {
+// publishes nothing, whatever path the search would take. gaveWay is raised
+// when a cancel left work undone or a result unpublished.
+int32_t search(Board** stack, Puzzle* puzzle, TotalCheck* check, std::atomic<int32_t>* gaveWay) {
     int32_t depth = 0;
     int64_t steps = 0;
     while (depth >= 0) {
-        if (puzzle->cancelRequested.load(std::memory_order_relaxed) != 0) return 0;
+        if (puzzle->cancelRequested.load(std::memory_order_relaxed) != 0) {
+            gaveWay->store(1, std::memory_order_relaxed);
+            return 0;
+        }
         if (check != nullptr && check->total == TOTAL_UNKNOWN && steps >= check->nextStep) {
             advanceCheck(check, steps);
             if (check->total == 0) return 0;
@@ -194,10 +203,12 @@ int32_t search(Board** stack, Puzzle* puzzle, TotalCheck* check) {
         int32_t status = logicStep(stack[depth], &column, &row, &digit);
         ++steps;
         if (status == STATUS_SOLVED) {
-            publishFirstSolution(stack[depth], puzzle);
-            puzzle->solutionCount.store(1, std::memory_order_release);
+            if (!publishFirstSolution(stack[depth], puzzle)) {
+                gaveWay->store(1, std::memory_order_relaxed);
+                return 0;
+            }
             if (check != nullptr && check->total == 1) return 1;
-            return countWaitingBoards(stack, depth - 1, puzzle, 1);
+            return countWaitingBoards(stack, depth - 1, puzzle, 1, gaveWay);
         }
         if (status == STATUS_PROGRESS) {
             branch(stack, depth, column, row, digit);
@@ -211,9 +222,13 @@ int32_t search(Board** stack, Puzzle* puzzle, TotalCheck* check) {
 
 } // namespace
 
-int32_t searchSolutions(Board** stack, Puzzle* puzzle) { return search(stack, puzzle, nullptr); }
+int32_t searchSolutions(Board** stack, Puzzle* puzzle) {
+    std::atomic<int32_t> gaveWay{0};
+    return search(stack, puzzle, nullptr, &gaveWay);
+}
 
-int32_t analysePuzzle(Puzzle* puzzle) {
+int32_t analysePuzzle(Puzzle* puzzle, bool* cutShort) {
+    std::atomic<int32_t> gaveWay{0};
     int32_t boxOrder = puzzle->boxOrder;
     int32_t side = boxOrder * boxOrder;
     // A branch adds one placed cell per level and a solved board never
@@ -229,10 +244,11 @@ int32_t analysePuzzle(Puzzle* puzzle) {
     int32_t result = 0;
     if (loadGivens(stack[0], puzzle) != 0) {
         TotalCheck check;
-        check.control = CountControl{&check.tally, TOTAL_SEVERAL, &puzzle->cancelRequested, nullptr};
+        check.control = CountControl{&check.tally, TOTAL_SEVERAL, &puzzle->cancelRequested, nullptr, nullptr, &gaveWay};
         loadCandidateGrid(prepareCountScratch()->loadedGrid, boxOrder, stack[0]->values, stack[0]->cellKeys);
-        result = search(stack, puzzle, &check);
+        result = search(stack, puzzle, &check, &gaveWay);
     }
+    if (cutShort != nullptr) *cutShort = gaveWay.load(std::memory_order_relaxed) != 0;
 
     destroySolveContext(context);
     for (int32_t i = 0; i < depthCount; ++i) destroyBoard(stack[i]);

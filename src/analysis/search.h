@@ -19,7 +19,10 @@ int32_t searchSolutions(Board** stack, Puzzle* puzzle);
 
 // Builds the stack and a context (threadCount from the puzzle), loads the
 // givens and searches. 0..1000; 0 also when the givens do not load.
-int32_t analysePuzzle(Puzzle* puzzle);
+// *cutShort, when asked for, tells whether a cancel request stopped the
+// analysis before its end or held back one of its results: a cancel that
+// comes only after the analysis has done its work leaves it false.
+int32_t analysePuzzle(Puzzle* puzzle, bool* cutShort = nullptr);
 
 } // namespace numpl
 

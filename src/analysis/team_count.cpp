@@ -23,8 +23,9 @@ constexpr int64_t SLICE_NODES = 256;
 // Workers of a count on one thread, which take turns slice by slice.
 constexpr int32_t INTERLEAVED_WORKERS = 2;
 
-// One counter per worker for the parts of the pool: the caller's is its own,
-// the helpers' are made on first use.
+// One counter per helper worker for the parts of the pool, made on first use
+// and kept. Slot 0 stays empty: worker 0 is the caller, which counts with the
+// counter it brings, and that one is not ours to keep.
 SolutionCounter* teamCounters[MAX_THREADS] = {};
 
 SolutionCounter* counterOf(int32_t thread) {
@@ -33,8 +34,7 @@ SolutionCounter* counterOf(int32_t thread) {
 }
 
 bool stopRequested(const CountControl* control) {
-    return (control->cancel != nullptr && control->cancel->load(std::memory_order_relaxed) != 0) ||
-           control->tally->load(std::memory_order_relaxed) >= control->limit;
+    return control->tally->load(std::memory_order_relaxed) >= control->limit || cancelSeen(control);
 }
 
 } // namespace
@@ -93,6 +93,11 @@ bool takePart(CountPool* pool, Part* part, bool* done) {
     pool->waiting.pop_back();
     ++pool->busy;
     return true;
+}
+
+bool poolEmpty(CountPool* pool) {
+    std::lock_guard<std::mutex> guard(pool->lock);
+    return pool->waiting.empty();
 }
 
 void releaseGrid(CountPool* pool, CandidateGrid* grid) {
@@ -176,10 +181,13 @@ bool startPart(CountPool* pool, const CountControl* control, Turn* turn) {
 void countInterleaved(CountPool* pool, const CountControl* control, SolutionCounter* callerCounter,
                       bool callerCountOpen) {
     Turn turns[INTERLEAVED_WORKERS];
-    for (int32_t t = 0; t < INTERLEAVED_WORKERS; ++t) {
-        turns[t] = Turn{t == 0 ? callerCounter : counterOf(t), spareGrid(pool), t == 0 && callerCountOpen};
+    {
+        std::lock_guard<std::mutex> guard(pool->lock);
+        for (int32_t t = 0; t < INTERLEAVED_WORKERS; ++t) {
+            turns[t] = Turn{t == 0 ? callerCounter : counterOf(t), spareGrid(pool), t == 0 && callerCountOpen};
+        }
+        if (callerCountOpen) pool->busy = 1;
     }
-    if (callerCountOpen) pool->busy = 1;
     while (!stopRequested(control)) {
         bool anyCounting = false;
         bool anyIdle = false;
@@ -194,8 +202,9 @@ void countInterleaved(CountPool* pool, const CountControl* control, SolutionCoun
             }
             anyCounting = anyCounting || turn.counting;
         }
-        if (!anyCounting && pool->waiting.empty()) break;
+        if (!anyCounting && poolEmpty(pool)) break;
     }
+    std::lock_guard<std::mutex> guard(pool->lock);
     for (Turn& turn : turns) pool->spare.push_back(turn.buffer);
     for (const Part& part : pool->waiting) {
         if (part.grid != nullptr) pool->spare.push_back(part.grid);
@@ -226,19 +235,22 @@ void countOnTeam(CountPool* pool, const CountControl* control, int32_t threads, 
         CountPool* pool;
         const CountControl* control;
         std::vector<CandidateGrid*> scratch;
-        SolutionCounter* callerCounter;
+        std::vector<SolutionCounter*> counters;
         bool callerCountOpen;
-    } job{pool, control, std::vector<CandidateGrid*>(static_cast<size_t>(threads)), callerCounter, callerCountOpen};
+    } job{pool, control, std::vector<CandidateGrid*>(static_cast<size_t>(threads)),
+          std::vector<SolutionCounter*>(static_cast<size_t>(threads)), callerCountOpen};
     // The caller counts its parts with its own counter too, once the count
     // it began is done: a counter's stack is the largest memory of a count.
-    teamCounters[0] = callerCounter;
-    for (int32_t t = 0; t < threads; ++t) {
-        counterOf(t);
-        job.scratch[t] = spareGrid(pool);
+    {
+        std::lock_guard<std::mutex> guard(pool->lock);
+        for (int32_t t = 0; t < threads; ++t) {
+            job.counters[t] = t == 0 ? callerCounter : counterOf(t);
+            job.scratch[t] = spareGrid(pool);
+        }
+        // The caller's own count can still hand parts over: until it has
+        // ended, an empty pool does not mean that the work is done.
+        if (callerCountOpen) pool->busy = 1;
     }
-    // The caller's own count can still hand parts over: until it has ended,
-    // an empty pool does not mean that the work is done.
-    if (callerCountOpen) pool->busy = 1;
     // One item per worker, each the loop over the pool; a worker that comes
     // late finds the pool empty and returns. Each uses only the counter and
     // the scratch grid of its own number.
@@ -246,10 +258,10 @@ void countOnTeam(CountPool* pool, const CountControl* control, int32_t threads, 
         auto* work = static_cast<Job*>(context);
         // Item 0 runs on the caller, which goes on with the count it began.
         if (item == 0 && work->callerCountOpen) {
-            finishCount(work->pool, work->control, work->callerCounter, work->scratch[worker], COUNT_OUT_OF_BUDGET);
+            finishCount(work->pool, work->control, work->counters[0], work->scratch[worker], COUNT_OUT_OF_BUDGET);
             finishPart(work->pool);
         }
-        countParts(work->pool, work->control, teamCounters[worker], work->scratch[worker]);
+        countParts(work->pool, work->control, work->counters[worker], work->scratch[worker]);
     }, &job);
     std::lock_guard<std::mutex> guard(pool->lock);
     for (const Part& part : pool->waiting) {

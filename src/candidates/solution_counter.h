@@ -36,7 +36,16 @@ struct CountControl {
     const std::atomic<int32_t>* cancel;      // nonzero stops every count at its next node
     std::atomic<int32_t>* published;         // when set, raised to the tally after each solution (release)
     SecondSolution* second = nullptr;        // when set, receives the solution that makes the tally two
+    std::atomic<int32_t>* gaveWay = nullptr; // when set, raised once a count stops or holds back a result for a cancel
 };
+
+// True when the cancel flag is up; then also raises gaveWay, so that the
+// caller learns that some work was left undone or unpublished.
+inline bool cancelSeen(const CountControl* control) {
+    if (control->cancel == nullptr || control->cancel->load(std::memory_order_relaxed) == 0) return false;
+    if (control->gaveWay != nullptr) control->gaveWay->store(1, std::memory_order_relaxed);
+    return true;
+}
 
 // The search stack of one count: a grid per depth, made when first reached
 // and kept for later counts, of any box order.

@@ -144,7 +144,7 @@ void showProgress(const Puzzle* puzzle) {
     if (uiState.conflictShown.load(std::memory_order_relaxed) != 0 || !workerRunning()) return;
     if (uiState.finalTextWritten.load(std::memory_order_acquire) != 0) return;
     wchar_t text[64];
-    swprintf(text, 64, L"%d %ls", puzzle->solutionCount.load(std::memory_order_relaxed), ANALYSING);
+    swprintf(text, 64, L"%d %ls", visibleCount(puzzle), ANALYSING);
     SetWindowTextW(windowLayout.countBox, text);
 }
 
@@ -200,7 +200,7 @@ void formatDifficulty(wchar_t* text, size_t size, int32_t singleCount, int32_t b
 void analysisTick() {
     Puzzle* puzzle = uiState.puzzle;
     if (puzzle == nullptr) return;  // a failed createPuzzle: nothing to read into or analyse
-    if (uiState.difficultyPending == 1 && puzzle->solutionCount.load(std::memory_order_acquire) > 0) {
+    if (uiState.difficultyPending == 1 && visibleCount(puzzle) > 0) {
         showDifficulty(puzzle);
         uiState.difficultyPending = 0;
     }

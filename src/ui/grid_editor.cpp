@@ -277,7 +277,7 @@ int32_t scanGrid() {
 
 void enforceSolution() {
     Puzzle* puzzle = uiState.puzzle;
-    if (puzzle == nullptr || puzzle->solutionCount.load(std::memory_order_acquire) == 0) return;
+    if (visibleCount(puzzle) == 0) return;
     int32_t side = gridSide();
     wchar_t text[TEXT_BUFFER];
     for (int32_t k = 0; k < side * side; ++k) {
@@ -288,7 +288,7 @@ void enforceSolution() {
 
 bool showSolution() {
     Puzzle* puzzle = uiState.puzzle;
-    if (puzzle == nullptr || puzzle->solutionCount.load(std::memory_order_acquire) == 0) return false;
+    if (visibleCount(puzzle) == 0) return false;
     uiState.solutionShown = 1;
     int32_t side = gridSide();
     for (int32_t r = 0; r < side; ++r) {

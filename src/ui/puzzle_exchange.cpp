@@ -276,8 +276,7 @@ bool askPath(bool save, wchar_t* path, DWORD size) {
 }
 
 int32_t publishedCount() {
-    Puzzle* puzzle = uiState.puzzle;
-    return puzzle == nullptr ? 0 : puzzle->solutionCount.load(std::memory_order_acquire);
+    return visibleCount(uiState.puzzle);
 }
 
 } // namespace
@@ -396,7 +395,7 @@ bool cellMarkedAsDifferent(int32_t k) {
     Puzzle* puzzle = uiState.puzzle;
     int32_t side = gridSide();
     if (uiState.differencesShown == 0 || puzzle == nullptr || k < 0 || k >= side * side) return false;
-    if (puzzle->solutionCount.load(std::memory_order_acquire) < 2) return false;
+    if (visibleCount(puzzle) < 2) return false;
     int32_t r = k / side;
     int32_t c = k % side;
     return puzzle->givens[r][c] == 0 && puzzle->solution[r][c] != puzzle->secondSolution[r][c];

@@ -21,9 +21,17 @@ HANDLE createWorkerThread(LPTHREAD_START_ROUTINE routine, LPVOID parameter) {
 
 HANDLE (*workerStarter)(LPTHREAD_START_ROUTINE routine, LPVOID parameter) = createWorkerThread;
 
+// Sequentially consistent, as the worker's publications are: a publication
+// that slipped past its look at the flag sees it afterwards and takes itself
+// back (withdrawIfCancelled).
 void requestCancel(Puzzle* puzzle) {
-    puzzle->cancelRequested.store(1, std::memory_order_relaxed);
-    puzzle->solutionCount.store(0, std::memory_order_relaxed);
+    puzzle->cancelRequested.store(1, std::memory_order_seq_cst);
+    puzzle->solutionCount.store(0, std::memory_order_seq_cst);
+}
+
+int32_t visibleCount(const Puzzle* puzzle) {
+    if (puzzle == nullptr || puzzle->cancelRequested.load(std::memory_order_relaxed) != 0) return 0;
+    return puzzle->solutionCount.load(std::memory_order_acquire);
 }
 
 void setNumber(HWND window, int32_t value) {

@@ -78,6 +78,13 @@ extern HANDLE (*workerStarter)(LPTHREAD_START_ROUTINE routine, LPVOID parameter)
 // the solution button must not show a count of givens that no longer stand.
 void requestCancel(Puzzle* puzzle);
 
+// The count of the current analysis as the window may use it: 0 once this
+// thread has cancelled the analysis (its results belong to givens that no
+// longer stand, and a publication racing the cancel may show for a moment),
+// else the published count, read with acquire so that the solution, the
+// counters and the second solution it covers are visible too.
+int32_t visibleCount(const Puzzle* puzzle);
+
 // Writes a number into a field or cell as the user would type it.
 void setNumber(HWND window, int32_t value);
 

@@ -242,3 +242,32 @@ TEST_F(AnalysisTest, ThreadCountIsClampedAtNextStart) {
 
 } // namespace
 } // namespace numpl::test
+
+namespace numpl::test {
+namespace {
+
+// A publication that races the window's cancel may still land in the
+// Puzzle for a moment; the window must never use it. Here the count stands
+// at 1 with its solution while the cancel is up, as if the worker had
+// slipped past its look at the flag.
+TEST_F(AnalysisTest, CountOfACancelledAnalysisIsNeverShown) {
+    typeGrid(cellsFromText(UNIQUE_9));
+    ASSERT_TRUE(waitForNewResult(L"1"));
+    Puzzle* puzzle = uiState.puzzle;
+    requestCancel(puzzle);
+    puzzle->solutionCount.store(1);
+    SetWindowTextW(control(DIFFICULTY_BOX_ID), L"");
+    uiState.difficultyPending = 1;
+
+    click(control(SHOW_BUTTON_ID));
+    EXPECT_EQ(L"", cellText(2)) << "the solution of a cancelled analysis was shown";
+    EXPECT_NE(nullptr, control(SHOW_BUTTON_ID));
+    ASSERT_TRUE(pumpTicks(3));
+    EXPECT_EQ(L"", textOf(control(DIFFICULTY_BOX_ID))) << "its counters were shown";
+    HMENU edit = GetSubMenu(GetMenu(frame), 1);
+    SendMessageW(frame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), 1);
+    EXPECT_TRUE(GetMenuState(edit, IDM_COPY_SOLUTION, MF_BYCOMMAND) & MF_GRAYED);
+}
+
+} // namespace
+} // namespace numpl::test
