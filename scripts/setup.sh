@@ -41,6 +41,11 @@ numpl_build_sanitize() {
   numpl_build sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUMPL_SANITIZE=ON "$@"
 }
 
+# Threads are what it checks; optimised as the sanitizer build is.
+numpl_build_tsan() {
+  numpl_build tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUMPL_SANITIZE_THREAD=ON "$@"
+}
+
 numpl_build_windows() {
   numpl_build windows -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$NUMPL_ROOT/cmake/mingw-w64-x86_64.cmake" "$@"
