@@ -7,11 +7,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <iostream>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "analysis/analysis_handle.h"
 #include "analysis/puzzle.h"
 #include "analysis/puzzle_text.h"
 #include "analysis/search.h"
@@ -31,7 +35,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 const char USAGE[] =
-    "usage: numpl-analyse [--threads N] [--timeout S] [--second] < puzzles\n"
+    "usage: numpl-analyse [--threads N] [--jobs N] [--timeout S] [--second] < puzzles\n"
     "\n"
     "Reads one puzzle per line: 16, 81, 256 or 625 cells, row by row; '.',\n"
     "'0', '_' or '*' is an empty cell, '1'-'9' are 1-9, 'A'-'P' (either case)\n"
@@ -52,6 +56,9 @@ const char USAGE[] =
     "\n"
     "  --threads N   threads of the assumption method, 1..128 (default: the\n"
     "                OpenMP runtime's maximum)\n"
+    "  --jobs N      analyse N lines at once, each with its own scratch and\n"
+    "                threads, 1..128 (default 1); the output stays in input\n"
+    "                order\n"
     "  --timeout S   stop an analysis after S seconds (default: no limit)\n"
     "  --second      append a ninth field: the second solution, or '-' when\n"
     "                the count is below 2\n"
@@ -61,6 +68,7 @@ const char USAGE[] =
 
 struct Options {
     int threads;
+    int jobs;              // lines analysed at once
     double timeoutSeconds; // 0: no limit
     bool second;           // print the second solution too
 };
@@ -119,6 +127,7 @@ private:
 
 bool parseOptions(int argc, char** argv, Options* options) {
     options->threads = numpl::defaultThreadCount();
+    options->jobs = 1;
     options->timeoutSeconds = 0;
     options->second = false;
     for (int i = 1; i < argc; ++i) {
@@ -131,7 +140,8 @@ bool parseOptions(int argc, char** argv, Options* options) {
             options->second = true;
             continue;
         }
-        bool takesValue = std::strcmp(arg, "--threads") == 0 || std::strcmp(arg, "--timeout") == 0;
+        bool takesValue = std::strcmp(arg, "--threads") == 0 || std::strcmp(arg, "--timeout") == 0 ||
+                          std::strcmp(arg, "--jobs") == 0;
         if (!takesValue) {
             std::fprintf(stderr, "numpl-analyse: unknown option '%s' (see --help)\n", arg);
             return false;
@@ -142,14 +152,18 @@ bool parseOptions(int argc, char** argv, Options* options) {
         }
         char* end = nullptr;
         const char* value = argv[++i];
-        if (std::strcmp(arg, "--threads") == 0) {
-            long threads = std::strtol(value, &end, 10);
+        if (std::strcmp(arg, "--threads") == 0 || std::strcmp(arg, "--jobs") == 0) {
+            long number = std::strtol(value, &end, 10);
             if (end == value || *end != '\0') {
-                std::fprintf(stderr, "numpl-analyse: --threads takes a whole number, not '%s'\n", value);
+                std::fprintf(stderr, "numpl-analyse: %s takes a whole number, not '%s'\n", arg, value);
                 return false;
             }
             // Clamped like the window's thread-count field.
-            options->threads = numpl::clampThreadCount(threads);
+            if (std::strcmp(arg, "--threads") == 0) {
+                options->threads = numpl::clampThreadCount(number);
+            } else {
+                options->jobs = numpl::clampThreadCount(number);
+            }
         } else {
             double seconds = std::strtod(value, &end);
             if (end == value || *end != '\0' || !(seconds > 0)) {
@@ -166,8 +180,10 @@ long long microsecondsSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
 }
 
-// Analyses one well-formed grid and prints its line; false when it timed out.
-bool analyseLine(int32_t boxOrder, const int32_t* cells, const Options& options, Watchdog* watchdog) {
+// Analyses one well-formed grid on the handle and writes its output line to
+// *out; false when it timed out.
+bool analyseLine(numpl::AnalysisHandle* handle, int32_t boxOrder, const int32_t* cells, const Options& options,
+                 Watchdog* watchdog, std::string* out) {
     numpl::Puzzle* puzzle = numpl::createPuzzle(boxOrder);
     if (puzzle == nullptr) std::exit(3);
     numpl::setGivens(puzzle, cells);
@@ -176,39 +192,88 @@ bool analyseLine(int32_t boxOrder, const int32_t* cells, const Options& options,
     Clock::time_point start = Clock::now();
     watchdog->arm(puzzle);
     bool timedOut = false;
-    int32_t count = numpl::analysePuzzle(puzzle, &timedOut);
+    int32_t count = numpl::analysePuzzleWith(handle, puzzle, &timedOut);
     watchdog->disarm();
     long long elapsed = microsecondsSince(start);
 
     // The watchdog may still fire after the analysis has done all its work
     // and before it is disarmed; only the analysis itself knows whether the
     // cancel cost it anything.
+    char text[2 * (numpl::MAX_SIDE * numpl::MAX_SIDE + 1) + 128];
     if (timedOut) {
-        std::printf("timeout\t%d\t%lld\n", count, elapsed);
+        std::snprintf(text, sizeof text, "timeout\t%d\t%lld\n", count, elapsed);
+        *out = text;
     } else {
         // The counters and solution are those published with the first
         // solution; a grid without one keeps the zeros it was created with.
-        static char grid[numpl::MAX_SIDE * numpl::MAX_SIDE + 1];
+        char grid[numpl::MAX_SIDE * numpl::MAX_SIDE + 1];
         if (count > 0) {
             numpl::formatGrid(boxOrder, puzzle->solution, grid);
         } else {
             std::strcpy(grid, "-");
         }
-        std::printf("%d\t%d\t%d\t%d\t%d\t%d\t%s\t%lld", count, puzzle->singleCount.load(),
-                    puzzle->basicCount.load(), puzzle->pairTripleCount.load(), puzzle->assumptionCount.load(),
-                    puzzle->branchCount.load(), grid, elapsed);
+        std::snprintf(text, sizeof text, "%d\t%d\t%d\t%d\t%d\t%d\t%s\t%lld", count, puzzle->singleCount.load(),
+                      puzzle->basicCount.load(), puzzle->pairTripleCount.load(), puzzle->assumptionCount.load(),
+                      puzzle->branchCount.load(), grid, elapsed);
+        *out = text;
         if (options.second) {
             if (count >= 2) {
                 numpl::formatGrid(boxOrder, puzzle->secondSolution, grid);
             } else {
                 std::strcpy(grid, "-");
             }
-            std::printf("\t%s", grid);
+            *out += '\t';
+            *out += grid;
         }
-        std::putchar('\n');
+        *out += '\n';
     }
     numpl::destroyPuzzle(puzzle);
     return !timedOut;
+}
+
+// The lines in flight, oldest first, and the workers that analyse them. The
+// main thread reads and prints; each worker has its own analysis handle and
+// watchdog, so the analyses share nothing, and a line is printed only when
+// every line before it has been.
+struct Line {
+    int32_t boxOrder = 0;
+    int32_t cells[numpl::MAX_CELLS];
+    std::string output;
+    bool done = false;      // guarded by Lines::lock
+    bool timedOut = false;
+};
+
+struct Lines {
+    std::mutex lock;
+    std::condition_variable changed;
+    std::deque<std::unique_ptr<Line>> order;  // read, not printed yet
+    std::deque<Line*> waiting;                // read, not taken by a worker yet
+    bool closed = false;                      // no more lines will come
+};
+
+struct HandleDeleter {
+    void operator()(numpl::AnalysisHandle* handle) const { numpl::destroyAnalysisHandle(handle); }
+};
+
+void work(Lines* lines, const Options& options) {
+    std::unique_ptr<numpl::AnalysisHandle, HandleDeleter> handle(numpl::createAnalysisHandle());
+    Watchdog watchdog(options.timeoutSeconds);
+    for (;;) {
+        Line* line = nullptr;
+        {
+            std::unique_lock<std::mutex> guard(lines->lock);
+            lines->changed.wait(guard, [&] { return !lines->waiting.empty() || lines->closed; });
+            if (lines->waiting.empty()) return;
+            line = lines->waiting.front();
+            lines->waiting.pop_front();
+        }
+        line->timedOut = !analyseLine(handle.get(), line->boxOrder, line->cells, options, &watchdog, &line->output);
+        {
+            std::lock_guard<std::mutex> guard(lines->lock);
+            line->done = true;
+        }
+        lines->changed.notify_all();
+    }
 }
 
 } // namespace
@@ -218,48 +283,86 @@ int main(int argc, char** argv) {
     if (!parseOptions(argc, argv, &options)) return 2;
     bool showProgress = NUMPL_ISATTY(NUMPL_FILENO(stderr)) != 0;
 
-    Watchdog watchdog(options.timeoutSeconds);
     Clock::time_point start = Clock::now();
     Clock::time_point lastProgress = start;
     long puzzles = 0;
     long errors = 0;
     long timeouts = 0;
-    std::string line;
+    Lines lines;
+    std::vector<std::thread> workers;
+    for (int j = 0; j < options.jobs; ++j) workers.emplace_back(work, &lines, std::cref(options));
+    // A few lines per worker wait ahead, so that none runs dry while the
+    // oldest line takes long.
+    size_t window = static_cast<size_t>(options.jobs) * 4;
+    // Prints the finished lines at the front; with `all`, waits for every line.
+    auto printReady = [&](bool all) {
+        std::unique_lock<std::mutex> guard(lines.lock);
+        for (;;) {
+            while (!lines.order.empty() && lines.order.front()->done) {
+                std::unique_ptr<Line> line = std::move(lines.order.front());
+                lines.order.pop_front();
+                guard.unlock();
+                std::fputs(line->output.c_str(), stdout);
+                std::fflush(stdout);
+                if (line->timedOut) ++timeouts;
+                guard.lock();
+            }
+            if (lines.order.empty() || (!all && lines.order.size() < window)) return;
+            lines.changed.wait(guard);
+        }
+    };
+
+    std::string text;
     bool firstLine = true;
-    int32_t cells[numpl::MAX_CELLS];
     char reason[200];
-    while (std::getline(std::cin, line)) {
+    while (std::getline(std::cin, text)) {
         // Files saved by Windows editors start with a byte-order mark.
-        if (firstLine && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+        if (firstLine && text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
         firstLine = false;
         // One line is one puzzle: the reader would take a lone CR for a line
         // end and go on to read rows from behind it.
-        line.resize(std::min(line.size(), line.find('\r')));
-        size_t start = line.find_first_not_of(" \t");
-        if (start == std::string::npos || line[start] == '#') continue;
+        text.resize(std::min(text.size(), text.find('\r')));
+        size_t first = text.find_first_not_of(" \t");
+        if (first == std::string::npos || text[first] == '#') continue;
         ++puzzles;
-        numpl::PuzzleTextResult read = numpl::readPuzzleText(line.data(), line.size(), cells);
+        auto line = std::make_unique<Line>();
+        numpl::PuzzleTextResult read = numpl::readPuzzleText(text.data(), text.size(), line->cells);
         if (read.error == numpl::TEXT_BAD_NUMBER) {
             // Collections and their recorded results have long had lines like
             // this analysed to a count of 0; a line in the exact one-line
             // form keeps that, and only the other forms are refused.
             const char* unused = nullptr;
-            int32_t boxOrder = numpl::parsePuzzleText(line.data(), line.size(), cells, &unused);
+            int32_t boxOrder = numpl::parsePuzzleText(text.data(), text.size(), line->cells, &unused);
             if (boxOrder != 0) read = {boxOrder, numpl::TEXT_OK, 0, 0, 0, 0, 0, boxOrder * boxOrder};
         }
+        Line* queued = line.get();
         if (read.error != numpl::TEXT_OK) {
             numpl::describePuzzleTextError(read, reason, sizeof reason);
-            std::printf("error\t%s\n", reason);
+            line->output = std::string("error\t") + reason + "\n";
+            line->done = true;
             ++errors;
-        } else if (!analyseLine(read.boxOrder, cells, options, &watchdog)) {
-            ++timeouts;
+            queued = nullptr;
         }
-        std::fflush(stdout);
+        line->boxOrder = read.boxOrder;
+        {
+            std::lock_guard<std::mutex> guard(lines.lock);
+            lines.order.push_back(std::move(line));
+            if (queued != nullptr) lines.waiting.push_back(queued);
+        }
+        lines.changed.notify_all();
+        printReady(false);
         if (showProgress && Clock::now() - lastProgress > std::chrono::milliseconds(250)) {
             lastProgress = Clock::now();
             std::fprintf(stderr, "\r%ld puzzles, %ld errors, %ld timeouts", puzzles, errors, timeouts);
         }
     }
+    printReady(true);
+    {
+        std::lock_guard<std::mutex> guard(lines.lock);
+        lines.closed = true;
+    }
+    lines.changed.notify_all();
+    for (std::thread& worker : workers) worker.join();
     double seconds = static_cast<double>(microsecondsSince(start)) / 1e6;
     if (showProgress) std::fprintf(stderr, "\r%60s\r", "");
     std::fprintf(stderr, "%ld puzzles, %ld errors, %ld timeouts, %.3f s, %.1f puzzles/s\n", puzzles, errors, timeouts,

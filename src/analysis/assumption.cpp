@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdlib>
 
+#include "analysis/analysis_handle.h"
 #include "analysis/thread_team.h"
 #include "model/geometry.h"
 #include "model/placement.h"
@@ -14,8 +15,6 @@
 namespace numpl {
 
 namespace {
-
-AssumptionScratch scratch = {};
 
 // A trial that does not contradict places a set of digits; a later trial of
 // any of them on the same base cannot contradict either, since its
@@ -25,25 +24,22 @@ AssumptionScratch scratch = {};
 // Each worker of a shared batch keeps stamps of its own, so that no two
 // threads write the same memory.
 constexpr size_t STAMP_COUNT = static_cast<size_t>(MAX_CELLS) * MAX_SIDE;
-uint32_t firstStamps[STAMP_COUNT];
-uint32_t* stampTables[MAX_THREADS] = {firstStamps};
-uint32_t currentStamp = 0;
 
-uint32_t* stampsOf(int32_t worker) {
-    if (stampTables[worker] == nullptr) {
-        stampTables[worker] = static_cast<uint32_t*>(std::calloc(STAMP_COUNT, sizeof(uint32_t)));
-        if (stampTables[worker] == nullptr) failAllocation();
+uint32_t* stampsOf(AssumptionScratch* scratch, int32_t worker) {
+    if (scratch->stampTables[worker] == nullptr) {
+        scratch->stampTables[worker] = static_cast<uint32_t*>(std::calloc(STAMP_COUNT, sizeof(uint32_t)));
+        if (scratch->stampTables[worker] == nullptr) failAllocation();
     }
-    return stampTables[worker];
+    return scratch->stampTables[worker];
 }
 
-void nextStamp() {
-    if (++currentStamp != 0) return;
-    for (uint32_t* stamps : stampTables) {
+void nextStamp(AssumptionScratch* scratch) {
+    if (++scratch->currentStamp != 0) return;
+    for (uint32_t* stamps : scratch->stampTables) {
         if (stamps == nullptr) continue;
         for (size_t i = 0; i < STAMP_COUNT; ++i) stamps[i] = 0;
     }
-    currentStamp = 1;
+    scratch->currentStamp = 1;
 }
 
 // The entry packs (column, row, digit) into the low 15 bits and leaves bit 31
@@ -76,17 +72,18 @@ CandidateGrid* newGrid() {
 
 // The trial list is never rebuilt and the grids fit every box order; the heap
 // follows the board's heap capacity.
-void prepareScratch(const Board* board) {
-    if (scratch.trialList == nullptr) {
-        scratch.trialList = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * TRIAL_LIST_SIZE));
-        if (scratch.trialList == nullptr) failAllocation();
-        scratch.baseGrid = newGrid();
-        scratch.trialGrids[0] = newGrid();
+void prepareScratch(AssumptionScratch* scratch, const Board* board) {
+    if (scratch->trialList == nullptr) {
+        scratch->trialList = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * TRIAL_LIST_SIZE));
+        if (scratch->trialList == nullptr) failAllocation();
+        scratch->baseGrid = newGrid();
+        scratch->trialGrids[0] = newGrid();
+        stampsOf(scratch, 0);
     }
     int32_t capacity = board->cellHeap->capacity;
-    if (scratch.scratchHeap == nullptr || scratch.scratchHeap->capacity != capacity) {
-        destroyHeap(scratch.scratchHeap);
-        scratch.scratchHeap = createHeap(capacity);
+    if (scratch->scratchHeap == nullptr || scratch->scratchHeap->capacity != capacity) {
+        destroyHeap(scratch->scratchHeap);
+        scratch->scratchHeap = createHeap(capacity);
     }
 }
 
@@ -100,10 +97,10 @@ int32_t entryFor(int32_t family, int32_t id, int32_t key, int32_t boxOrder) {
 // Drains a copy of each board heap in key order. Every look at the top costs
 // one unit of budget, also a skipped satisfied or empty constraint and the
 // look that ends a heap, so the list never outgrows the budget.
-int32_t collectTrials(const Board* board) {
+int32_t collectTrials(AssumptionScratch* scratch, const Board* board) {
     const SolveContext* context = board->context;
     int32_t side = context->boxOrder * context->boxOrder;
-    ConstraintHeap* heap = scratch.scratchHeap;
+    ConstraintHeap* heap = scratch->scratchHeap;
     int32_t budget = context->trialBudget < TRIAL_LIST_SIZE ? context->trialBudget : TRIAL_LIST_SIZE;
     int32_t count = 0;
     for (int32_t family = 0; family < FAMILY_COUNT; ++family) {
@@ -117,7 +114,7 @@ int32_t collectTrials(const Board* board) {
             popMin(heap);
             if (key == 0 || isSatisfiedKey(key)) continue;
             if ((key >> side) > context->trialMaxCandidates) break;
-            scratch.trialList[count++] = entryFor(family, id, key, context->boxOrder);
+            scratch->trialList[count++] = entryFor(family, id, key, context->boxOrder);
         } while (budget > 0);
     }
     return count;
@@ -139,7 +136,7 @@ bool trialContradicts(const CandidateGrid* base, CandidateGrid* trial, int32_t e
 // candidate stamps what it placed: placing a removed digit restores options
 // that the base had lost, so its closure says nothing about the others.
 bool stampedTrialContradicts(const CandidateGrid* base, CandidateGrid* trial, int32_t entry, int32_t side,
-                             uint32_t* stamps) {
+                             uint32_t* stamps, uint32_t currentStamp) {
     int32_t cell = entryCell(entry, side);
     int32_t digit = entryDigit(entry);
     if (stamps[cell * MAX_SIDE + digit - 1] == currentStamp) return false;
@@ -165,14 +162,15 @@ bool stampedTrialContradicts(const CandidateGrid* base, CandidateGrid* trial, in
 
 // Each trial sees the eliminations of the trials before it, so one call can
 // learn more than the parallel variant does.
-int32_t runTrialsInOrder(Board* board, int32_t count, int32_t side) {
+int32_t runTrialsInOrder(AssumptionScratch* scratch, Board* board, int32_t count, int32_t side) {
     int32_t result = STATUS_NO_CHANGE;
     for (int32_t i = 0; i < count; ++i) {
-        int32_t entry = scratch.trialList[i];
-        if (stampedTrialContradicts(scratch.baseGrid, scratch.trialGrids[0], entry, side, firstStamps)) {
+        int32_t entry = scratch->trialList[i];
+        if (stampedTrialContradicts(scratch->baseGrid, scratch->trialGrids[0], entry, side, scratch->stampTables[0],
+                                    scratch->currentStamp)) {
             eliminateCandidate(board, entryColumn(entry), entryRow(entry), entryDigit(entry));
-            removeCandidate(scratch.baseGrid, entryCell(entry, side), entryDigit(entry));
-            nextStamp();
+            removeCandidate(scratch->baseGrid, entryCell(entry, side), entryDigit(entry));
+            nextStamp(scratch);
             result = STATUS_PROGRESS;
         }
     }
@@ -181,13 +179,13 @@ int32_t runTrialsInOrder(Board* board, int32_t count, int32_t side) {
 
 // Applied in list order after every trial has run, so the board after the
 // call does not depend on the number of threads or on their timing.
-int32_t mergeMarks(Board* board, int32_t count) {
+int32_t mergeMarks(AssumptionScratch* scratch, Board* board, int32_t count) {
     int32_t result = STATUS_NO_CHANGE;
     for (int32_t i = 0; i < count; ++i) {
-        int32_t entry = scratch.trialList[i];
+        int32_t entry = scratch->trialList[i];
         if ((entry & TRIAL_FAILED) == 0) continue;
         entry &= ~TRIAL_FAILED;
-        scratch.trialList[i] = entry;
+        scratch->trialList[i] = entry;
         eliminateCandidate(board, entryColumn(entry), entryRow(entry), entryDigit(entry));
         result = STATUS_PROGRESS;
     }
@@ -196,57 +194,71 @@ int32_t mergeMarks(Board* board, int32_t count) {
 
 } // namespace
 
+void releaseAssumptionScratch(AssumptionScratch* scratch) {
+    std::free(scratch->trialList);
+    destroyHeap(scratch->scratchHeap);
+    std::free(scratch->baseGrid);
+    for (CandidateGrid* grid : scratch->trialGrids) std::free(grid);
+    for (uint32_t* stamps : scratch->stampTables) std::free(stamps);
+    *scratch = AssumptionScratch{};
+}
+
 void runTrials(int32_t count, const Board* board) {
+    AnalysisHandle* handle = handleOf(board->context);
+    AssumptionScratch* scratch = &handle->assumption;
     int32_t side = board->context->boxOrder * board->context->boxOrder;
     int32_t threads = board->context->threadCount;
     if (threads > processorCount()) threads = processorCount();
     if (threads < 2 || count < MIN_SHARED_TRIALS) {
         for (int32_t i = 0; i < count; ++i) {
-            if (stampedTrialContradicts(scratch.baseGrid, scratch.trialGrids[0], scratch.trialList[i], side,
-                                        firstStamps)) {
-                scratch.trialList[i] |= TRIAL_FAILED;
+            if (stampedTrialContradicts(scratch->baseGrid, scratch->trialGrids[0], scratch->trialList[i], side,
+                                        scratch->stampTables[0], scratch->currentStamp)) {
+                scratch->trialList[i] |= TRIAL_FAILED;
             }
         }
         return;
     }
     for (int32_t t = 1; t < threads; ++t) {
-        if (scratch.trialGrids[t] == nullptr) scratch.trialGrids[t] = newGrid();
-        stampsOf(t);
+        if (scratch->trialGrids[t] == nullptr) scratch->trialGrids[t] = newGrid();
+        stampsOf(scratch, t);
     }
     // The batch goes out in a few blocks of consecutive entries per worker,
     // so that workers seldom meet on the counter that hands them out. Each
     // worker writes only its own trial grid and stamps and bit 31 of the
     // entries of its blocks; the base grid is only read until the job ends.
     struct Batch {
+        AssumptionScratch* scratch;
         int32_t side;
         int32_t count;
         int32_t blocks;
-    } batch{side, count, BLOCKS_PER_WORKER * threads};
-    runOnTeam(threads, batch.blocks, [](int32_t block, int32_t worker, void* context) {
+    } batch{scratch, side, count, BLOCKS_PER_WORKER * threads};
+    runOnTeam(handle->team, threads, batch.blocks, [](int32_t block, int32_t worker, void* context) {
         const auto* shared = static_cast<const Batch*>(context);
+        AssumptionScratch* s = shared->scratch;
         int32_t end = static_cast<int32_t>(static_cast<int64_t>(shared->count) * (block + 1) / shared->blocks);
         for (int32_t i = static_cast<int32_t>(static_cast<int64_t>(shared->count) * block / shared->blocks); i < end;
              ++i) {
-            if (stampedTrialContradicts(scratch.baseGrid, scratch.trialGrids[worker], scratch.trialList[i],
-                                        shared->side, stampTables[worker])) {
-                scratch.trialList[i] |= TRIAL_FAILED;
+            if (stampedTrialContradicts(s->baseGrid, s->trialGrids[worker], s->trialList[i], shared->side,
+                                        s->stampTables[worker], s->currentStamp)) {
+                s->trialList[i] |= TRIAL_FAILED;
             }
         }
     }, &batch);
 }
 
 int32_t assumptionMethod(Board* board) {
-    prepareScratch(board);
-    int32_t count = collectTrials(board);
-    scratch.trialCount = count;
+    AssumptionScratch* scratch = &handleOf(board->context)->assumption;
+    prepareScratch(scratch, board);
+    int32_t count = collectTrials(scratch, board);
+    scratch->trialCount = count;
     if (count == 0) return STATUS_NO_CHANGE;
     const SolveContext* context = board->context;
     int32_t side = context->boxOrder * context->boxOrder;
-    loadCandidateGrid(scratch.baseGrid, context->boxOrder, board->values, board->cellKeys);
-    nextStamp();
-    if (context->threadCount == 1) return runTrialsInOrder(board, count, side);
+    loadCandidateGrid(scratch->baseGrid, context->boxOrder, board->values, board->cellKeys);
+    nextStamp(scratch);
+    if (context->threadCount == 1) return runTrialsInOrder(scratch, board, count, side);
     runTrials(count, board);
-    return mergeMarks(board, count);
+    return mergeMarks(scratch, board, count);
 }
 
 void trialCandidate(int32_t entry, int32_t* column, int32_t* row, int32_t* digit) {
@@ -255,6 +267,9 @@ void trialCandidate(int32_t entry, int32_t* column, int32_t* row, int32_t* digit
     *digit = entryDigit(entry);
 }
 
-const AssumptionScratch* assumptionScratch() { return scratch.trialList == nullptr ? nullptr : &scratch; }
+const AssumptionScratch* assumptionScratch() {
+    const AssumptionScratch* scratch = &processHandle()->assumption;
+    return scratch->trialList == nullptr ? nullptr : scratch;
+}
 
 } // namespace numpl

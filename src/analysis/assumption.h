@@ -16,20 +16,26 @@ constexpr int32_t TRIAL_LIST_SIZE = 120;
 // Trial entry: column * 1024 + row * 32 + digit; bit 31 marks a failed trial.
 constexpr int32_t TRIAL_FAILED = INT32_MIN;
 
-// Process-wide scratch state, built on the first call; the scratch heap is
-// rebuilt when the heap capacity changes, the candidate grids fit every box
-// order. Never released.
+// Scratch state of an analysis handle, built on the first call; the scratch
+// heap is rebuilt when the heap capacity changes, the candidate grids fit
+// every box order. Released with the handle.
 struct AssumptionScratch {
     int32_t* trialList;                      // TRIAL_LIST_SIZE entries; only the first trialCount are current
     int32_t trialCount;                      // entries collected by the last call
     ConstraintHeap* scratchHeap;             // each board heap is copied here and drained in key order
     CandidateGrid* baseGrid;                 // the board of the current call as candidate masks
     CandidateGrid* trialGrids[MAX_THREADS];  // one per worker of a batch, made on first use
+    uint32_t* stampTables[MAX_THREADS];      // per worker: the stamp of each (cell, digit) a trial placed
+    uint32_t currentStamp;                   // stamps equal to it belong to the current base grid
 };
+
+// Frees what the scratch holds and empties it.
+void releaseAssumptionScratch(AssumptionScratch* scratch);
 
 // STATUS_PROGRESS when a trial contradicted and its candidate was eliminated,
 // else STATUS_NO_CHANGE. Changes the board only by eliminations, no counter.
-// Only one call may run in the process at a time.
+// Works on the scratch of the board's analysis handle; only one call may run
+// on a handle at a time.
 //
 // A trial asks only whether singles propagation after the placement ends in a
 // contradiction, and that does not depend on the order in which the singles
@@ -47,7 +53,8 @@ void runTrials(int32_t count, const Board* board);
 // The trial entry's candidate as (column, row, digit).
 void trialCandidate(int32_t entry, int32_t* column, int32_t* row, int32_t* digit);
 
-// The scratch state, for tests and diagnostics; nullptr before the first call.
+// The scratch state of the process's handle, for tests and diagnostics;
+// nullptr before its first call.
 const AssumptionScratch* assumptionScratch();
 
 } // namespace numpl

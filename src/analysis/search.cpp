@@ -13,6 +13,7 @@
 
 #include <cstdlib>
 
+#include "analysis/analysis_handle.h"
 #include "analysis/logic_step.h"
 #include "analysis/team_count.h"
 #include "analysis/thread_team.h"
@@ -75,31 +76,6 @@ void branch(Board** stack, int32_t depth, int32_t column, int32_t row, int32_t d
     ++board->context->branchCount;
 }
 
-CandidateGrid* newGrid() {
-    auto* grid = static_cast<CandidateGrid*>(std::malloc(sizeof(CandidateGrid)));
-    if (grid == nullptr) failAllocation();
-    return grid;
-}
-
-// Scratch for the counts on candidate masks, built on first use and kept for
-// the process like the assumption method's: one analysis runs at a time.
-struct CountScratch {
-    SolutionCounter* counter;
-    CandidateGrid* grid;        // a board to count, loaded
-    CandidateGrid* loadedGrid;  // the givens, for the count beside the search
-};
-
-CountScratch countScratch = {};
-
-CountScratch* prepareCountScratch() {
-    if (countScratch.counter == nullptr) {
-        countScratch.counter = createSolutionCounter();
-        countScratch.grid = newGrid();
-        countScratch.loadedGrid = newGrid();
-    }
-    return &countScratch;
-}
-
 // What the count beside the search has learnt of the total.
 constexpr int32_t TOTAL_UNKNOWN = -1;
 constexpr int32_t TOTAL_SEVERAL = 2;
@@ -114,8 +90,7 @@ struct TotalCheck {
 };
 
 // One slice of the count of the loaded grid, up to two solutions.
-void advanceCheck(TotalCheck* check, int64_t steps) {
-    CountScratch* scratch = prepareCountScratch();
+void advanceCheck(CountScratch* scratch, TotalCheck* check, int64_t steps) {
     int64_t budget = (steps - check->lastStep) * CHECK_NODES_PER_STEP;
     CountOutcome outcome = check->started
                                ? continueCount(scratch->counter, &check->control, budget, nullptr)
@@ -148,7 +123,8 @@ int32_t countingThreads(int32_t threadCount) {
 int32_t countWaitingBoards(Board** stack, int32_t top, Puzzle* puzzle, int32_t found, std::atomic<int32_t>* gaveWay) {
     int32_t boxOrder = stack[0]->context->boxOrder;
     int32_t threads = countingThreads(stack[0]->context->threadCount);
-    CountScratch* scratch = prepareCountScratch();
+    AnalysisHandle* handle = handleOf(stack[0]->context);
+    CountScratch* scratch = countScratchOf(handle);
     std::atomic<int32_t> tally(found);
     SecondSolution second{puzzle->secondSolution};
     CountControl control{&tally, SOLUTION_LIMIT, &puzzle->cancelRequested, &puzzle->solutionCount, &second, gaveWay};
@@ -166,9 +142,9 @@ int32_t countWaitingBoards(Board** stack, int32_t top, Puzzle* puzzle, int32_t f
                 addBoardToPool(pool, boxOrder, stack[rest]->values, stack[rest]->cellKeys);
             }
             if (threads > 1) {
-                countOnTeam(pool, &control, threads, scratch->counter, true);
+                countOnTeam(handle, pool, &control, threads, scratch->counter, true);
             } else {
-                countInterleaved(pool, &control, scratch->counter, true);
+                countInterleaved(handle, pool, &control, scratch->counter, true);
             }
             destroyCountPool(pool);
             break;
@@ -194,7 +170,7 @@ int32_t search(Board** stack, Puzzle* puzzle, TotalCheck* check, std::atomic<int
             return 0;
         }
         if (check != nullptr && check->total == TOTAL_UNKNOWN && steps >= check->nextStep) {
-            advanceCheck(check, steps);
+            advanceCheck(countScratchOf(handleOf(stack[0]->context)), check, steps);
             if (check->total == 0) return 0;
         }
         int32_t column = 0;
@@ -227,7 +203,9 @@ int32_t searchSolutions(Board** stack, Puzzle* puzzle) {
     return search(stack, puzzle, nullptr, &gaveWay);
 }
 
-int32_t analysePuzzle(Puzzle* puzzle, bool* cutShort) {
+int32_t analysePuzzle(Puzzle* puzzle, bool* cutShort) { return analysePuzzleWith(processHandle(), puzzle, cutShort); }
+
+int32_t analysePuzzleWith(AnalysisHandle* handle, Puzzle* puzzle, bool* cutShort) {
     std::atomic<int32_t> gaveWay{0};
     int32_t boxOrder = puzzle->boxOrder;
     int32_t side = boxOrder * boxOrder;
@@ -239,13 +217,14 @@ int32_t analysePuzzle(Puzzle* puzzle, bool* cutShort) {
     stack[0] = createBoard(boxOrder);
     SolveContext* context = createSolveContext(boxOrder);
     context->threadCount = puzzle->threadCount.load(std::memory_order_relaxed);
+    context->handle = handle;
     stack[0]->context = context;
 
     int32_t result = 0;
     if (loadGivens(stack[0], puzzle) != 0) {
         TotalCheck check;
         check.control = CountControl{&check.tally, TOTAL_SEVERAL, &puzzle->cancelRequested, nullptr, nullptr, &gaveWay};
-        loadCandidateGrid(prepareCountScratch()->loadedGrid, boxOrder, stack[0]->values, stack[0]->cellKeys);
+        loadCandidateGrid(countScratchOf(handle)->loadedGrid, boxOrder, stack[0]->values, stack[0]->cellKeys);
         result = search(stack, puzzle, &check, &gaveWay);
     }
     if (cutShort != nullptr) *cutShort = gaveWay.load(std::memory_order_relaxed) != 0;

@@ -24,6 +24,12 @@ int32_t searchSolutions(Board** stack, Puzzle* puzzle);
 // comes only after the analysis has done its work leaves it false.
 int32_t analysePuzzle(Puzzle* puzzle, bool* cutShort = nullptr);
 
+struct AnalysisHandle;
+
+// The same on a handle of the caller's, so that several analyses can run at
+// once, each on a handle of its own; analysePuzzle uses the process's.
+int32_t analysePuzzleWith(AnalysisHandle* handle, Puzzle* puzzle, bool* cutShort = nullptr);
+
 } // namespace numpl
 
 #endif

@@ -23,16 +23,6 @@ constexpr int64_t SLICE_NODES = 256;
 // Workers of a count on one thread, which take turns slice by slice.
 constexpr int32_t INTERLEAVED_WORKERS = 2;
 
-// One counter per helper worker for the parts of the pool, made on first use
-// and kept. Slot 0 stays empty: worker 0 is the caller, which counts with the
-// counter it brings, and that one is not ours to keep.
-SolutionCounter* teamCounters[MAX_THREADS] = {};
-
-SolutionCounter* counterOf(int32_t thread) {
-    if (teamCounters[thread] == nullptr) teamCounters[thread] = createSolutionCounter();
-    return teamCounters[thread];
-}
-
 bool stopRequested(const CountControl* control) {
     return control->tally->load(std::memory_order_relaxed) >= control->limit || cancelSeen(control);
 }
@@ -178,13 +168,16 @@ bool startPart(CountPool* pool, const CountControl* control, Turn* turn) {
 
 } // namespace
 
-void countInterleaved(CountPool* pool, const CountControl* control, SolutionCounter* callerCounter,
-                      bool callerCountOpen) {
+// Worker 0 is the caller, which counts with the counter it brings; the
+// others use the handle's helper counters.
+void countInterleaved(AnalysisHandle* handle, CountPool* pool, const CountControl* control,
+                      SolutionCounter* callerCounter, bool callerCountOpen) {
     Turn turns[INTERLEAVED_WORKERS];
     {
         std::lock_guard<std::mutex> guard(pool->lock);
         for (int32_t t = 0; t < INTERLEAVED_WORKERS; ++t) {
-            turns[t] = Turn{t == 0 ? callerCounter : counterOf(t), spareGrid(pool), t == 0 && callerCountOpen};
+            turns[t] = Turn{t == 0 ? callerCounter : helperCounterOf(handle, t), spareGrid(pool),
+                            t == 0 && callerCountOpen};
         }
         if (callerCountOpen) pool->busy = 1;
     }
@@ -228,8 +221,8 @@ void addBoardToPool(CountPool* pool, int32_t boxOrder, const int32_t* values, co
     pool->waiting.push_back(Part{nullptr, boxOrder, values, cellKeys});
 }
 
-void countOnTeam(CountPool* pool, const CountControl* control, int32_t threads, SolutionCounter* callerCounter,
-                 bool callerCountOpen) {
+void countOnTeam(AnalysisHandle* handle, CountPool* pool, const CountControl* control, int32_t threads,
+                 SolutionCounter* callerCounter, bool callerCountOpen) {
     if (threads > MAX_THREADS) threads = MAX_THREADS;
     struct Job {
         CountPool* pool;
@@ -244,7 +237,7 @@ void countOnTeam(CountPool* pool, const CountControl* control, int32_t threads, 
     {
         std::lock_guard<std::mutex> guard(pool->lock);
         for (int32_t t = 0; t < threads; ++t) {
-            job.counters[t] = t == 0 ? callerCounter : counterOf(t);
+            job.counters[t] = t == 0 ? callerCounter : helperCounterOf(handle, t);
             job.scratch[t] = spareGrid(pool);
         }
         // The caller's own count can still hand parts over: until it has
@@ -254,7 +247,7 @@ void countOnTeam(CountPool* pool, const CountControl* control, int32_t threads, 
     // One item per worker, each the loop over the pool; a worker that comes
     // late finds the pool empty and returns. Each uses only the counter and
     // the scratch grid of its own number.
-    runOnTeam(threads, threads, [](int32_t item, int32_t worker, void* context) {
+    runOnTeam(handle->team, threads, threads, [](int32_t item, int32_t worker, void* context) {
         auto* work = static_cast<Job*>(context);
         // Item 0 runs on the caller, which goes on with the count it began.
         if (item == 0 && work->callerCountOpen) {

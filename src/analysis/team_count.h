@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "analysis/analysis_handle.h"
 #include "candidates/solution_counter.h"
 
 namespace numpl {
@@ -29,10 +30,10 @@ void addBoardToPool(CountPool* pool, int32_t boxOrder, const int32_t* values, co
 // cancel request comes. With callerCountOpen, callerCounter holds a count
 // that ran out of its budget (countSolutions with the same control): one
 // worker goes on with it and hands parts of it to the others as they run out
-// of work. The pool is empty afterwards. Counters for the workers are made on
-// first use and kept for the process; only one team count may run at a time.
-void countOnTeam(CountPool* pool, const CountControl* control, int32_t threads, SolutionCounter* callerCounter,
-                 bool callerCountOpen);
+// of work. The pool is empty afterwards. The helpers and their counters are
+// the handle's; only one team count may run on a handle at a time.
+void countOnTeam(AnalysisHandle* handle, CountPool* pool, const CountControl* control, int32_t threads,
+                 SolutionCounter* callerCounter, bool callerCountOpen);
 
 // The same on the calling thread alone: two workers take turns slice by
 // slice, and one hands the other the shallowest part of its count when the
@@ -40,8 +41,8 @@ void countOnTeam(CountPool* pool, const CountControl* control, int32_t threads, 
 // one corner of the search; taking turns keeps a second place in it alive,
 // which on grids whose solutions are few and far between finds them many
 // times sooner.
-void countInterleaved(CountPool* pool, const CountControl* control, SolutionCounter* callerCounter,
-                      bool callerCountOpen);
+void countInterleaved(AnalysisHandle* handle, CountPool* pool, const CountControl* control,
+                      SolutionCounter* callerCounter, bool callerCountOpen);
 
 } // namespace numpl
 

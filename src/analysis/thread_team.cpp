@@ -16,17 +16,13 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "core/solve_context.h"
 
 namespace numpl {
 
-namespace {
-
-// How long a helper keeps watching for the next job before it sleeps.
-constexpr std::chrono::microseconds WATCH_TIME(200);
-
-struct TeamState {
+struct ThreadTeam {
     std::mutex lock;
     std::condition_variable wake;        // sleeping helpers wait here
     std::condition_variable finished;    // the caller waits here for the helpers that joined
@@ -41,13 +37,16 @@ struct TeamState {
     int32_t count = 0;
     int32_t wanted = 0;                  // helpers 1..wanted may take items
     int32_t helpers = 0;                 // helpers made so far; guarded by lock
+    std::atomic<bool> quit{false};       // the team is being destroyed: helpers leave
+    std::vector<std::thread> threads;    // the helpers; guarded by lock
 };
 
-// Made on first use and never released: helpers sleep on it until the
-// process ends.
-TeamState* team = nullptr;
+namespace {
 
-void takeItems(TeamItem item, void* context, int32_t count, int32_t worker) {
+// How long a helper keeps watching for the next job before it sleeps.
+constexpr std::chrono::microseconds WATCH_TIME(200);
+
+void takeItems(ThreadTeam* team, TeamItem item, void* context, int32_t count, int32_t worker) {
     for (int32_t i = team->next.fetch_add(1, std::memory_order_relaxed); i < count;
          i = team->next.fetch_add(1, std::memory_order_relaxed)) {
         item(i, worker, context);
@@ -58,39 +57,43 @@ void takeItems(TeamItem item, void* context, int32_t count, int32_t worker) {
 // after (both sequentially consistent) means that a caller which has closed
 // the job and seen nobody joined cannot be passed by a helper that joins
 // late: that helper sees the job closed and leaves it alone.
-void helpWithJob(int32_t worker) {
+void helpWithJob(ThreadTeam* team, int32_t worker) {
     team->joined.fetch_add(1);
-    if (team->open.load() && worker <= team->wanted) takeItems(team->item, team->context, team->count, worker);
+    if (team->open.load() && worker <= team->wanted) takeItems(team, team->item, team->context, team->count, worker);
     if (team->joined.fetch_sub(1) == 1) {
         std::lock_guard<std::mutex> guard(team->lock);
         team->finished.notify_all();
     }
 }
 
-void helperLoop(int32_t worker) {
+// A destroyed team raises quit, which a helper looks at wherever it would
+// otherwise wait: it may have taken the generation of the end for that of a
+// job it came too late for.
+void helperLoop(ThreadTeam* team, int32_t worker) {
     uint64_t seen = team->generation.load();
     for (;;) {
         auto start = std::chrono::steady_clock::now();
-        while (team->generation.load() == seen && std::chrono::steady_clock::now() - start < WATCH_TIME) {
+        while (team->generation.load() == seen && !team->quit.load() &&
+               std::chrono::steady_clock::now() - start < WATCH_TIME) {
             std::this_thread::yield();
         }
         if (team->generation.load() == seen) {
             std::unique_lock<std::mutex> guard(team->lock);
-            team->wake.wait(guard, [&] { return team->generation.load() != seen; });
+            team->wake.wait(guard, [&] { return team->generation.load() != seen || team->quit.load(); });
         }
+        if (team->quit.load()) return;
         seen = team->generation.load();
-        helpWithJob(worker);
+        helpWithJob(team, worker);
     }
 }
 
 // Helpers 1..wanted, as far as the system lets us make them; the caller does
 // the work of any that could not be made.
-int32_t ensureHelpers(int32_t wanted) {
-    if (team == nullptr) team = new TeamState();
+int32_t ensureHelpers(ThreadTeam* team, int32_t wanted) {
     std::lock_guard<std::mutex> guard(team->lock);
     while (team->helpers < wanted) {
         try {
-            std::thread(helperLoop, team->helpers + 1).detach();
+            team->threads.emplace_back(helperLoop, team, team->helpers + 1);
         } catch (const std::system_error&) {
             break;
         }
@@ -110,10 +113,24 @@ int32_t processorCount() {
     return processors;
 }
 
-void runOnTeam(int32_t threads, int32_t count, TeamItem item, void* context) {
+ThreadTeam* createThreadTeam() { return new ThreadTeam(); }
+
+void destroyThreadTeam(ThreadTeam* team) {
+    if (team == nullptr) return;
+    {
+        std::lock_guard<std::mutex> guard(team->lock);
+        team->quit.store(true);
+        team->generation.fetch_add(1);
+    }
+    team->wake.notify_all();
+    for (std::thread& helper : team->threads) helper.join();
+    delete team;
+}
+
+void runOnTeam(ThreadTeam* team, int32_t threads, int32_t count, TeamItem item, void* context) {
     if (threads > MAX_THREADS) threads = MAX_THREADS;
     if (threads > count) threads = count;
-    int32_t helpers = threads > 1 ? ensureHelpers(threads - 1) : 0;
+    int32_t helpers = threads > 1 ? ensureHelpers(team, threads - 1) : 0;
     if (helpers == 0) {
         for (int32_t i = 0; i < count; ++i) item(i, 0, context);
         return;
@@ -134,7 +151,7 @@ void runOnTeam(int32_t threads, int32_t count, TeamItem item, void* context) {
     }
     team->wake.notify_all();
     item(0, 0, context);
-    takeItems(item, context, count, 0);
+    takeItems(team, item, context, count, 0);
     team->open.store(false);
     // The helpers still inside are on their last items: watch them for a
     // while before sleeping, since a wake-up takes longer than most items.
@@ -144,7 +161,7 @@ void runOnTeam(int32_t threads, int32_t count, TeamItem item, void* context) {
     }
     if (team->joined.load() == 0) return;
     std::unique_lock<std::mutex> guard(team->lock);
-    team->finished.wait(guard, [] { return team->joined.load() == 0; });
+    team->finished.wait(guard, [team] { return team->joined.load() == 0; });
 }
 
 } // namespace numpl

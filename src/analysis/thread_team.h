@@ -16,12 +16,19 @@ namespace numpl {
 // the helpers, so that each can use scratch of its own.
 using TeamItem = void (*)(int32_t item, int32_t worker, void* context);
 
+// A team of helpers, made on first use and kept until the team is destroyed.
+struct ThreadTeam;
+
+ThreadTeam* createThreadTeam();
+
+// Ends the helpers and waits for them. No job may be running.
+void destroyThreadTeam(ThreadTeam* team);
+
 // Runs item(0..count-1) on the calling thread and up to threads-1 helpers
-// (threads is clamped to 1..128), each item exactly once, and returns when all
-// have ended. Item 0 runs on the calling thread; the others may run in any
-// order and on any worker. Helpers are made on first use and kept for the
-// process; one job runs at a time.
-void runOnTeam(int32_t threads, int32_t count, TeamItem item, void* context);
+// of the team (threads is clamped to 1..128), each item exactly once, and
+// returns when all have ended. Item 0 runs on the calling thread; the others
+// may run in any order and on any worker. One job runs on a team at a time.
+void runOnTeam(ThreadTeam* team, int32_t threads, int32_t count, TeamItem item, void* context);
 
 // Processors of the machine, at least 1: more workers than this only take
 // turns.

@@ -15,7 +15,7 @@ void failAllocation() {
 SolveContext* createSolveContext(int32_t boxOrder) {
     auto* context = static_cast<SolveContext*>(std::malloc(sizeof(SolveContext)));
     if (context == nullptr) failAllocation();
-    *context = SolveContext{boxOrder, 1, 1, 1, 1, 120, 3, 1, 0, 0, 0, 0, 0};
+    *context = SolveContext{boxOrder, 1, 1, 1, 1, 120, 3, 1, 0, 0, 0, 0, 0, nullptr};
     return context;
 }
 

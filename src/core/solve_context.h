@@ -25,6 +25,10 @@ constexpr int32_t MAX_CELLS = MAX_SIDE * MAX_SIDE;
 constexpr int32_t SOLUTION_LIMIT = 1000;
 constexpr int32_t MAX_THREADS = 128;
 
+// The scratch of the analysis a context belongs to; only the analysis knows
+// what is inside.
+struct AnalysisHandle;
+
 struct SolveContext {
     int32_t boxOrder;           // n; every board operation takes N = n*n from here
     int32_t modeFlag1;          // 1; consulted by nothing
@@ -39,6 +43,7 @@ struct SolveContext {
     int32_t pairTripleCount;    // singles placed after pairs and triples
     int32_t assumptionCount;    // singles placed after the assumption method
     int32_t branchCount;        // branches taken by the search
+    AnalysisHandle* handle;     // whose scratch the boards of this context use; null: the process's
 };
 
 // A context with the initial values (flags 1, budget 120, at most 3

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "support/boards.h"
-#include "support/boards.h"
 #include "support/grids.h"
 
 namespace numpl {
@@ -48,7 +47,7 @@ TEST(TeamCount, PartsAddUpToTheKnownCountAtAnyThreadCount) {
             std::atomic<int32_t> shown(0);
             splitInto(pool, grid, &tally, SOLUTION_LIMIT);
             CountControl control{&tally, SOLUTION_LIMIT, nullptr, &shown};
-            countOnTeam(pool, &control, threads, caller, false);
+            countOnTeam(processHandle(), pool, &control, threads, caller, false);
             int32_t total = tally.load() < SOLUTION_LIMIT ? tally.load() : SOLUTION_LIMIT;
             EXPECT_EQ(lines[i].count, total) << lines[i].grid << " threads " << threads;
             EXPECT_GE(shown.load(), total > 0 ? 1 : 0);
@@ -87,7 +86,7 @@ TEST(TeamCount, InterleavedWorkersAddUpToTheKnownCount) {
             } else {
                 splitInto(pool, grid, &tally, limit);
             }
-            countInterleaved(pool, &control, caller, callerCountOpen);
+            countInterleaved(processHandle(), pool, &control, caller, callerCountOpen);
             EXPECT_EQ(expected, tally.load() < limit ? tally.load() : limit) << lines[i].grid;
             destroyCountPool(pool);
             destroySolutionCounter(caller);
@@ -107,7 +106,7 @@ TEST(TeamCount, StopsAtTheLimitAndOnCancel) {
         std::atomic<int32_t> tally(0);
         splitInto(pool, grid, &tally, 50);
         CountControl control{&tally, 50, nullptr, nullptr};
-        countOnTeam(pool, &control, 2, caller, false);
+        countOnTeam(processHandle(), pool, &control, 2, caller, false);
         EXPECT_GE(tally.load(), 50);
         destroyCountPool(pool);
     }
@@ -116,7 +115,7 @@ TEST(TeamCount, StopsAtTheLimitAndOnCancel) {
     std::atomic<int32_t> cancel(0);
     splitInto(pool, grid, &tally, INT32_MAX);
     CountControl control{&tally, INT32_MAX, &cancel, nullptr};
-    auto running = std::async(std::launch::async, [&] { countOnTeam(pool, &control, 2, caller, false); });
+    auto running = std::async(std::launch::async, [&] { countOnTeam(processHandle(), pool, &control, 2, caller, false); });
     EXPECT_EQ(std::future_status::timeout, running.wait_for(std::chrono::milliseconds(100)));
     cancel.store(1);
     EXPECT_EQ(std::future_status::ready, running.wait_for(std::chrono::seconds(10)));

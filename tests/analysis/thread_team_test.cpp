@@ -1,12 +1,13 @@
 // Tests of the helper threads: every item of a job runs exactly once, on a
 // worker number below the thread count (item 0 on the caller), whatever the
 // thread count and the number of items, and jobs follow each other without
-// mixing.
+// mixing. Each test's team ends with the test, so its helpers must leave.
 #include "analysis/thread_team.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -31,12 +32,18 @@ void countRun(int32_t item, int32_t worker, void* context) {
     if (worker == 0) tally->byCaller.fetch_add(1);
 }
 
+struct TeamDeleter {
+    void operator()(ThreadTeam* team) const { destroyThreadTeam(team); }
+};
+using TeamPtr = std::unique_ptr<ThreadTeam, TeamDeleter>;
+
 TEST(ThreadTeam, RunsEveryItemOnceOnAWorkerOfItsOwn) {
+    TeamPtr team(createThreadTeam());
     for (int32_t threads : {0, 1, 2, 3, 8, 500}) {
         for (int32_t count : {0, 1, 2, 7, 1000}) {
             Tally tally(count, threads > 128 ? 128 : threads);
             tally.caller = std::this_thread::get_id();
-            runOnTeam(threads, count, countRun, &tally);
+            runOnTeam(team.get(), threads, count, countRun, &tally);
             for (int32_t i = 0; i < count; ++i) {
                 ASSERT_EQ(1, tally.runs[static_cast<size_t>(i)].load()) << "item " << i << " of " << count
                                                                          << ", threads " << threads;
@@ -53,6 +60,7 @@ TEST(ThreadTeam, RunsEveryItemOnceOnAWorkerOfItsOwn) {
 // visible to the caller when the job returns. Rounds go on until a helper has
 // taken part (a busy machine may not wake one at once), at most 500.
 TEST(ThreadTeam, HelpersShareLongJobsAndTheirWritesAreSeen) {
+    TeamPtr team(createThreadTeam());
     std::vector<int64_t> sums(64, 0);
     std::atomic<int32_t> helped{0};
     struct Job {
@@ -61,7 +69,7 @@ TEST(ThreadTeam, HelpersShareLongJobsAndTheirWritesAreSeen) {
     } job{&sums, &helped};
     int32_t rounds = 0;
     do {
-        runOnTeam(4, 64, [](int32_t item, int32_t worker, void* context) {
+        runOnTeam(team.get(), 4, 64, [](int32_t item, int32_t worker, void* context) {
             auto* work = static_cast<Job*>(context);
             int64_t sum = 0;
             for (int64_t k = 0; k < 20000; ++k) sum += (k * (item + 1)) % 7;
