@@ -115,3 +115,46 @@ TEST(Publication, NothingGoesOutAfterACancelAtAnyPoint) {
 
 } // namespace
 } // namespace numpl::test
+
+namespace numpl::test {
+namespace {
+
+// The second solution is the one that took the published count to two, and
+// it stays so while the count goes on: solutions found later must not
+// replace it. Taken at the first raise of the count after it was written.
+std::vector<int32_t> secondAtTwo;
+bool secondWritten = false;
+
+void watchSecond(PublicationPoint point) {
+    if (point == PUBLISH_SECOND_SOLUTION) secondWritten = true;
+    if (point != PUBLISH_COUNT || !secondWritten || !secondAtTwo.empty()) return;
+    secondAtTwo = publishedOf(plan.puzzle).second;
+}
+
+TEST(Publication, SecondSolutionIsTheOneThatMadeTheCountTwo) {
+    std::mt19937 random(7);
+    int32_t checked = 0;
+    for (int32_t round = 0; round < 40 && checked < 8; ++round) {
+        std::vector<int32_t> cells = randomGivens(3, 24 + round % 6, random);
+        for (int32_t threads : {1, 2}) {
+            PuzzlePtr puzzle = puzzleFromCells(3, cells);
+            puzzle->threadCount.store(threads);
+            plan = CancelPlan{puzzle.get(), 0, -1, {}, false};
+            secondAtTwo.clear();
+            secondWritten = false;
+            publicationHook = watchSecond;
+            int32_t count = analysePuzzle(puzzle.get());
+            publicationHook = nullptr;
+            if (count < 3) continue;
+            Published final = publishedOf(puzzle.get());
+            EXPECT_EQ(secondAtTwo, final.second) << "threads " << threads;
+            EXPECT_NE(final.solution, final.second);
+            EXPECT_TRUE(isSolutionOf(puzzle.get(), puzzle->secondSolution));
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 8);
+}
+
+} // namespace
+} // namespace numpl::test

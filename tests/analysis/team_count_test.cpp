@@ -95,6 +95,38 @@ TEST(TeamCount, InterleavedWorkersAddUpToTheKnownCount) {
     EXPECT_GT(begun, 5);
 }
 
+// On a machine of several processors the helpers really take parts: a team
+// one helper short would count the same numbers. A long count gives a
+// sleeping helper time to wake; a busy machine may need a few rounds.
+TEST(TeamCount, EveryHelperOfTheTeamTakesParts) {
+    int32_t threads = processorCount() < 4 ? processorCount() : 4;
+    if (threads < 2) GTEST_SKIP() << "one processor: the team has no helper";
+    std::vector<int32_t> empty(256, 0);
+    CandidateGrid grid;
+    ASSERT_TRUE(loadCandidateGivens(&grid, 4, empty.data()));
+    AnalysisHandle* handle = createAnalysisHandle();
+    SolutionCounter* caller = createSolutionCounter();
+    auto helperIdle = [&] {
+        for (int32_t worker = 1; worker < threads; ++worker) {
+            SolutionCounter* counter = handle->teamCounters[worker];
+            if (counter == nullptr || countedNodes(counter) == 0) return true;
+        }
+        return false;
+    };
+    for (int32_t round = 0; round < 20 && helperIdle(); ++round) {
+        CountPool* pool = createCountPool();
+        std::atomic<int32_t> tally(0);
+        splitInto(pool, grid, &tally, 20000);
+        CountControl control{&tally, 20000, nullptr, nullptr};
+        countOnTeam(handle, pool, &control, threads, caller, false);
+        EXPECT_GE(tally.load(), 20000);
+        destroyCountPool(pool);
+    }
+    EXPECT_FALSE(helperIdle()) << "a helper of " << threads << " threads never counted a part";
+    destroySolutionCounter(caller);
+    destroyAnalysisHandle(handle);
+}
+
 TEST(TeamCount, StopsAtTheLimitAndOnCancel) {
     // The empty 16x16 grid has far more solutions than any limit here.
     std::vector<int32_t> empty(256, 0);
