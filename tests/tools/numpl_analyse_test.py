@@ -80,7 +80,9 @@ def check_known_answers():
             assert got[:7] == expected, (grid, threads, got[:7], expected)
         middle = len(wanted) // 2
         lines = [row[0] for row in wanted[:middle]] + [HARD25, "123"] + [row[0] for row in wanted[middle:]]
-        out = run(lines, "--threads", threads, "--jobs", "3", "--timeout", "0.5", expect_status=1)
+        # Long enough for every known answer even under a sanitizer; the
+        # 25x25 puzzle takes minutes.
+        out = run(lines, "--threads", threads, "--jobs", "3", "--timeout", "5", expect_status=1)
         assert len(out) == len(lines), (threads, len(out))
         assert out[middle][0] == "timeout" and out[middle + 1][0] == "error", out[middle:middle + 2]
         for (grid, _, expected), got in zip(wanted, out[:middle] + out[middle + 2:]):
