@@ -8,7 +8,7 @@
 
 #include <cstdlib>
 
-#include "core/publication.h"
+#include "candidates/tally.h"
 
 namespace numpl {
 
@@ -142,64 +142,6 @@ int32_t probePairs(CandidateGrid* grid, CandidateGrid* scratch) {
         }
     }
     return STATUS_STALLED;
-}
-
-// Raises the published count to `count` unless it is already higher, and
-// never after a cancel.
-inline void publishCount(const CountControl* control, int32_t count) {
-    if (!mayPublish(control->cancel, PUBLISH_COUNT)) {
-        cancelSeen(control);
-        return;
-    }
-    std::atomic<int32_t>* published = control->published;
-    int32_t shown = published->load(std::memory_order_relaxed);
-    while (shown < count &&
-           !published->compare_exchange_weak(shown, count, std::memory_order_seq_cst, std::memory_order_relaxed)) {
-    }
-    withdrawIfCancelled(control->cancel, published);
-}
-
-// Adds one solved grid; true when the tally has reached the limit. The count
-// that takes the tally to two writes that grid out before it publishes; the
-// counts that find more solutions meanwhile publish nothing above one until
-// the grid is written, and that count then publishes for them too.
-inline bool addSolution(const CountControl* control, const CandidateGrid* grid) {
-    int32_t now = control->tally->fetch_add(1, std::memory_order_relaxed) + 1;
-    int32_t shown = now;
-    SecondSolution* second = control->second;
-    if (second != nullptr && now == 2) {
-        // A grid that nobody may see is not written; without it no count
-        // above one goes out either.
-        if (!mayPublish(control->cancel, PUBLISH_SECOND_SOLUTION)) {
-            cancelSeen(control);
-            return now >= control->limit;
-        }
-        int32_t side = grid->shape->side;
-        for (int32_t r = 0; r < side; ++r) {
-            for (int32_t c = 0; c < side; ++c) second->rows[r][c] = grid->values[r * side + c];
-        }
-        second->written.store(1, std::memory_order_release);
-        int32_t later = control->tally->load(std::memory_order_relaxed);
-        shown = later > now ? later : now;
-    } else if (second != nullptr && now > 2 && second->written.load(std::memory_order_acquire) == 0) {
-        shown = 1;
-    }
-    if (control->published != nullptr) publishCount(control, shown);
-    return now >= control->limit;
-}
-
-// The limit first: a count that has reached it is complete, whatever
-// cancel comes after.
-inline bool mustStop(const CountControl* control, CountOutcome* outcome) {
-    if (control->tally->load(std::memory_order_relaxed) >= control->limit) {
-        *outcome = COUNT_LIMITED;
-        return true;
-    }
-    if (cancelSeen(control)) {
-        *outcome = COUNT_CANCELLED;
-        return true;
-    }
-    return false;
 }
 
 } // namespace

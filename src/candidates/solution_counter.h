@@ -7,45 +7,12 @@
 #ifndef NUMPL_CANDIDATES_SOLUTION_COUNTER_H
 #define NUMPL_CANDIDATES_SOLUTION_COUNTER_H
 
-#include <atomic>
 #include <cstdint>
 
 #include "candidates/candidate_grid.h"
+#include "candidates/tally.h"
 
 namespace numpl {
-
-enum CountOutcome : int32_t {
-    COUNT_EXHAUSTED = 0, // every solution of the grid is in the tally
-    COUNT_LIMITED,       // the tally reached its limit
-    COUNT_CANCELLED,     // the cancel flag was raised
-    COUNT_OUT_OF_BUDGET, // the node budget ran out; the count can go on or hand parts over
-};
-
-// Where the counts keep the solution that takes the shared tally to two. Its
-// digits go into `rows` (N rows of N) and `written` is raised (release) before
-// a tally above one is published, so whoever sees a published count of two or
-// more also sees the grid.
-struct SecondSolution {
-    int32_t* const* rows;
-    std::atomic<int32_t> written{0};
-};
-
-struct CountControl {
-    std::atomic<int32_t>* tally;             // solutions counted so far by every count that shares it
-    int32_t limit;                           // no count goes on once the tally has reached this
-    const std::atomic<int32_t>* cancel;      // nonzero stops every count at its next node
-    std::atomic<int32_t>* published;         // when set, raised to the tally after each solution (release)
-    SecondSolution* second = nullptr;        // when set, receives the solution that makes the tally two
-    std::atomic<int32_t>* gaveWay = nullptr; // when set, raised once a count stops or holds back a result for a cancel
-};
-
-// True when the cancel flag is up; then also raises gaveWay, so that the
-// caller learns that some work was left undone or unpublished.
-inline bool cancelSeen(const CountControl* control) {
-    if (control->cancel == nullptr || control->cancel->load(std::memory_order_relaxed) == 0) return false;
-    if (control->gaveWay != nullptr) control->gaveWay->store(1, std::memory_order_relaxed);
-    return true;
-}
 
 // The search stack of one count: a grid per depth, made when first reached
 // and kept for later counts, of any box order.
