@@ -27,6 +27,7 @@ void destroyAnalysisHandle(AnalysisHandle* handle) {
     destroyThreadTeam(handle->team);
     releaseAssumptionScratch(&handle->assumption);
     destroySolutionCounter(handle->count.counter);
+    destroyClauseCounter(handle->count.learning);
     std::free(handle->count.grid);
     std::free(handle->count.loadedGrid);
     for (SolutionCounter* counter : handle->teamCounters) destroySolutionCounter(counter);
@@ -44,6 +45,7 @@ CountScratch* countScratchOf(AnalysisHandle* handle) {
         scratch->counter = createSolutionCounter();
         scratch->grid = newGrid();
         scratch->loadedGrid = newGrid();
+        scratch->learning = createClauseCounter();
     }
     return scratch;
 }

@@ -8,6 +8,7 @@
 
 #include "analysis/assumption.h"
 #include "analysis/thread_team.h"
+#include "candidates/clause_counter.h"
 #include "candidates/solution_counter.h"
 
 namespace numpl {
@@ -17,6 +18,7 @@ struct CountScratch {
     SolutionCounter* counter;
     CandidateGrid* grid;        // a board to count, loaded
     CandidateGrid* loadedGrid;  // the givens, for the count beside the search
+    ClauseCounter* learning;    // for the counts that the depth-first counter does not end soon
 };
 
 struct AnalysisHandle {

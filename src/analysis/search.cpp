@@ -110,17 +110,41 @@ int32_t countingThreads(int32_t threadCount) {
     return threads < 1 ? 1 : threads;
 }
 
+// What the solo nodes leave is counted again from the whole grid by the
+// counter that learns, with the first solution left out: every solution of
+// the grid but that one lies in exactly one waiting board, so 1 plus its
+// count is the total, and a large half-filled grid whose barren subtrees
+// the depth-first counter would exhaust one by one for minutes takes it
+// moments. The published count only ever rises, so the fresh tally shows
+// nothing until it passes what the solo nodes published; a second solution
+// they already wrote stays.
+int32_t countRestWithLearning(CountScratch* scratch, const CandidateGrid* whole, const Board* solved, Puzzle* puzzle,
+                              SecondSolution* second, std::atomic<int32_t>* gaveWay) {
+    loadCandidateGrid(scratch->grid, solved->context->boxOrder, solved->values, solved->cellKeys);
+    const CandidateGrid* first = scratch->grid;
+    std::atomic<int32_t> tally(1);
+    bool secondWritten = second->written.load(std::memory_order_acquire) != 0;
+    CountControl control{&tally,   SOLUTION_LIMIT, &puzzle->cancelRequested, &puzzle->solutionCount,
+                         secondWritten ? nullptr : second, gaveWay};
+    countWithLearning(scratch->learning, whole, &control, &first, 1);
+    int32_t total = tally.load(std::memory_order_relaxed);
+    return total < SOLUTION_LIMIT ? total : SOLUTION_LIMIT;
+}
+
 // The boards at depths 0..top counted on candidate masks onto the solutions
 // found so far, from the shallowest: it holds the alternatives of the first
 // branches, where a grid with many solutions has most of them, while the
 // boards near the first solution are often barren. The first
-// SOLO_COUNT_NODES nodes run alone, since most counts end within them; what
-// is left then goes to a team of threads, or with one thread to two workers
+// SOLO_COUNT_NODES nodes run alone, since most counts end within them. With
+// the whole grid at hand the rest goes to the counter that learns;
+// otherwise it goes to a team of threads, or with one thread to two workers
 // that take turns on it. The solution that makes the count two is kept as
 // the puzzle's second solution: the same at every thread count when the solo
-// nodes find it, as they do on most grids with several solutions; at two or
-// more threads one found later by the team is whichever a thread counts first.
-int32_t countWaitingBoards(Board** stack, int32_t top, Puzzle* puzzle, int32_t found, std::atomic<int32_t>* gaveWay) {
+// nodes find it, as they do on most grids with several solutions, or when
+// the counter that learns finds it; at two or more threads one found later
+// by the team is whichever a thread counts first.
+int32_t countWaitingBoards(Board** stack, int32_t top, Puzzle* puzzle, int32_t found, const CandidateGrid* whole,
+                           std::atomic<int32_t>* gaveWay) {
     int32_t boxOrder = stack[0]->context->boxOrder;
     int32_t threads = countingThreads(stack[0]->context->threadCount);
     AnalysisHandle* handle = handleOf(stack[0]->context);
@@ -133,6 +157,9 @@ int32_t countWaitingBoards(Board** stack, int32_t top, Puzzle* puzzle, int32_t f
         const Board* board = stack[depth];
         loadCandidateGrid(scratch->grid, boxOrder, board->values, board->cellKeys);
         CountOutcome outcome = countSolutions(scratch->counter, scratch->grid, &control, budget, nullptr, nullptr);
+        if (outcome == COUNT_OUT_OF_BUDGET && whole != nullptr) {
+            return countRestWithLearning(scratch, whole, stack[top + 1], puzzle, &second, gaveWay);
+        }
         if (outcome == COUNT_OUT_OF_BUDGET) {
             // This board's count goes on in the team and hands parts over;
             // the boards below it wait in the pool, taken last in, first
@@ -184,7 +211,9 @@ int32_t search(Board** stack, Puzzle* puzzle, TotalCheck* check, std::atomic<int
                 return 0;
             }
             if (check != nullptr && check->total == 1) return 1;
-            return countWaitingBoards(stack, depth - 1, puzzle, 1, gaveWay);
+            const CandidateGrid* whole = check != nullptr ? countScratchOf(handleOf(stack[0]->context))->loadedGrid
+                                                          : nullptr;
+            return countWaitingBoards(stack, depth - 1, puzzle, 1, whole, gaveWay);
         }
         if (status == STATUS_PROGRESS) {
             branch(stack, depth, column, row, digit);
