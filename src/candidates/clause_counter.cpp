@@ -25,6 +25,7 @@
 #include "candidates/clause_counter.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -41,7 +42,7 @@ constexpr uint32_t LIT_NONE = 0xFFFFFFFFu;
 
 inline uint32_t varOf(uint32_t lit) { return lit >> 1; }
 
-// A reason is an arena clause whose first literal was implied, or, with
+// A reason is a stored clause whose first literal was implied, or, with
 // REASON_BINARY set, the true literal q of a two-literal reason (implied or
 // not q): an at-most-one pair or a two-literal clause, which needs no clause
 // of its own to be explained. Decisions and what the grid itself fixes have
@@ -49,9 +50,16 @@ inline uint32_t varOf(uint32_t lit) { return lit >> 1; }
 constexpr uint32_t REASON_NONE = 0xFFFFFFFFu;
 constexpr uint32_t REASON_BINARY = 0x80000000u;
 
-// Clause layout in the arena: size, flags with the literal block distance
-// above FLAG_BITS, activity (float bits), the new place of the clause while
-// the arena is compacted, then the literals, the two watched ones first.
+// Clauses live in two arenas. The groups, the blocking clauses and the
+// excluded grids stay for the whole count and never move; learnt clauses
+// come and go, and their arena is compacted at every clean-up, which then
+// costs the same however many solutions have been blocked. A clause is named
+// by its place in its arena, with LEARNT_PLACE set for the learnt arena.
+constexpr uint32_t LEARNT_PLACE = 0x40000000u;
+
+// Clause layout: size, flags with the literal block distance above
+// FLAG_BITS, activity (float bits), the new place of the clause while the
+// arena is compacted, then the literals, the two watched ones first.
 constexpr uint32_t HEADER_WORDS = 4;
 constexpr uint32_t FLAG_LEARNED = 1;
 constexpr uint32_t FLAG_DELETED = 2;
@@ -64,6 +72,13 @@ constexpr uint32_t WATCH_BINARY = 0x80000000u;
 struct Watcher {
     uint32_t clause;
     uint32_t blocker; // a literal of the clause; when it is true the clause needs no look
+};
+
+// A learnt clause with its rank for the clean-up: the block distance
+// (inverted, so the highest comes first) above its activity.
+struct Ranked {
+    uint64_t key;
+    uint32_t clause;
 };
 
 // Activity-based branching as in VSIDS: bumped variables gain an increment
@@ -87,23 +102,38 @@ constexpr int64_t RESTART_UNIT = 500;
 // Learnt clauses are cut to half (those with a block distance of two or
 // less and the reasons of the current assignment kept) after
 // REDUCE_FIRST conflicts, and then after a gap that grows by REDUCE_STEP
-// each time.
+// each time up to REDUCE_GAP_LIMIT, so that a clean-up, which sorts and
+// moves all learnt clauses at once, takes a few milliseconds at most however
+// long a count runs (3 ms measured on a busy machine after 375,000
+// conflicts).
 constexpr int64_t REDUCE_FIRST = 2000;
 constexpr int64_t REDUCE_STEP = 300;
+constexpr int64_t REDUCE_GAP_LIMIT = 20000;
+
+// Literals propagated between two looks at the cancel flag inside one
+// propagation (a fraction of a millisecond); the search loop looks at it
+// before every decision and after every conflict as well. The longest time
+// measured between two looks on a busy machine was under 3 ms, a clean-up of
+// the learnt clauses after 375,000 conflicts.
+constexpr int64_t CANCEL_CHECK_LITERALS = 1024;
 
 // Words of learnt clauses (literals and headers) beyond which they are cut to
-// half at once, glue clauses included: 8 MiB. The memory of a 25x25 count is
-// then bounded as follows. Variables: at most 625 x 25, about 100 bytes each
-// with their watch list heads, 1.5 MiB. Groups: 4 literals per variable and a
-// header each, 0.3 MiB. Learnt clauses: 8 MiB. Blocking clauses: a decision
-// places a digit in an open cell, so at most 625 literals and a header per
-// solution counted, 2.5 MiB for the program's limit of 1000 (they cannot be
-// dropped; a count to a far higher limit grows by up to 2.5 KiB a solution,
-// in practice a tenth of that). The arena grows by half at a time, so it holds
-// at most 1.5 x (0.3 + 8 + 2.5) MiB, 16 MiB; the two watches of a clause take
-// at most two thirds of its arena words (a clause has at least six), with the
-// same slack, 11 MiB. In all under 30 MiB, against 64 MiB allowed; the counts
-// of 35-45 % filled 25x25 grids to 1000 use 2 to 5 MiB.
+// half at once, glue clauses included: 8 MiB, almost three times the most
+// that the longest counts measured held (750,000 words after 375,000
+// conflicts). The memory of a 25x25 count is then bounded as follows.
+// Variables: at most 625 x 25, about 100 bytes each with their watch list
+// heads, 1.5 MiB. Groups: 4 literals per variable and a header each, 0.3 MiB.
+// Learnt clauses: 8 MiB. Blocking clauses: a decision places a digit in an
+// open cell, so at most 625 literals and a header per solution counted,
+// 2.5 MiB for the program's limit of 1000 (they cannot be dropped: a count to
+// a far higher limit grows by up to 2.5 KiB a solution, in practice 0.4 KiB
+// on 40 % filled grids and 1.3 KiB on the empty one, which reaches 64 MiB
+// after some 50,000 solutions). An arena grows by half at a time, so the two
+// hold at most 1.5 x (0.3 + 8 + 2.5) MiB, 16 MiB; the two watches of a
+// clause take at most two thirds of its arena bytes (a clause has at least
+// six words), with the same slack, 11 MiB. In all under 30 MiB, against
+// 64 MiB allowed; the counts of 35-45 % filled 25x25 grids to 1000 use 2 to
+// 5 MiB.
 constexpr int64_t LEARNED_WORDS_LIMIT = int64_t{1} << 21;
 
 // Heaps and arena grow by half their size, or to what is needed.
@@ -169,9 +199,10 @@ struct ClauseCounter {
     int32_t propagated;          // trail literals whose consequences are drawn
     Buffer<Watcher>* watches;    // per literal: clauses to look at when it turns false
     int32_t watchListCount;
-    Buffer<uint32_t> arena;      // every clause: the groups, then blocking and learnt ones as they come
-    uint32_t groupEnd;           // where the groups end; nothing before it ever moves
-    Buffer<uint32_t> learnts;    // arena places of the learnt clauses of two or more literals
+    Buffer<uint32_t> keptArena;  // the groups, then blocking clauses as they come
+    Buffer<uint32_t> learntArena;
+    Buffer<uint32_t> learnts;    // names of the learnt clauses of two or more literals
+    Buffer<Ranked> ranking;      // the same, in the order of the clean-up
     int64_t learnedWords;
     Buffer<uint32_t> clause;     // the clause being built
     Buffer<uint32_t> stack;      // of the redundancy check
@@ -186,7 +217,7 @@ struct ClauseCounter {
 
 namespace {
 
-// A conflict: an arena clause, or (with clause REASON_NONE) two literals of
+// A conflict: a stored clause, or (with clause REASON_NONE) two literals of
 // an at-most-one group or a two-literal clause that are both false.
 struct Conflict {
     uint32_t clause;
@@ -194,13 +225,13 @@ struct Conflict {
     uint32_t second;
 };
 
-inline uint32_t* literalsOf(ClauseCounter* k, uint32_t clause) { return k->arena.data + clause + HEADER_WORDS; }
-inline uint32_t sizeOf(const ClauseCounter* k, uint32_t clause) { return k->arena.data[clause]; }
-inline uint32_t blockDistanceOf(const ClauseCounter* k, uint32_t clause) {
-    return k->arena.data[clause + 1] >> FLAG_BITS;
+inline uint32_t* clauseWords(const ClauseCounter* k, uint32_t clause) {
+    return (clause & LEARNT_PLACE) != 0 ? k->learntArena.data + (clause ^ LEARNT_PLACE) : k->keptArena.data + clause;
 }
+inline uint32_t* literalsOf(const ClauseCounter* k, uint32_t clause) { return clauseWords(k, clause) + HEADER_WORDS; }
+inline uint32_t sizeOf(const ClauseCounter* k, uint32_t clause) { return clauseWords(k, clause)[0]; }
 inline float& clauseActivity(ClauseCounter* k, uint32_t clause) {
-    return *reinterpret_cast<float*>(k->arena.data + clause + 2);
+    return *reinterpret_cast<float*>(clauseWords(k, clause) + 2);
 }
 
 // --- the branching heap -------------------------------------------------
@@ -308,26 +339,38 @@ inline void attachClause(ClauseCounter* k, uint32_t clause) {
     }
 }
 
-// Appends the clause being built to the arena; not yet watched.
+// Appends the clause being built to its arena; not yet watched.
 uint32_t storeClause(ClauseCounter* k, uint32_t flags) {
     uint32_t size = static_cast<uint32_t>(k->clause.size);
-    uint32_t place = static_cast<uint32_t>(k->arena.size);
-    reserve(&k->arena, int64_t{k->arena.size} + HEADER_WORDS + size);
-    uint32_t* words = k->arena.data + place;
+    Buffer<uint32_t>* arena = (flags & FLAG_LEARNED) != 0 ? &k->learntArena : &k->keptArena;
+    uint32_t place = static_cast<uint32_t>(arena->size);
+    reserve(arena, int64_t{arena->size} + HEADER_WORDS + size);
+    uint32_t* words = arena->data + place;
     words[0] = size;
     words[1] = flags;
     words[2] = 0;
     words[3] = 0;
     std::memcpy(words + HEADER_WORDS, k->clause.data, size * sizeof(uint32_t));
-    k->arena.size += static_cast<int32_t>(HEADER_WORDS + size);
-    return place;
+    arena->size += static_cast<int32_t>(HEADER_WORDS + size);
+    return (flags & FLAG_LEARNED) != 0 ? place | LEARNT_PLACE : place;
 }
 
-// Draws every consequence of the trail; false with *conflict set when some
-// clause or group is violated.
-bool propagate(ClauseCounter* k, Conflict* conflict) {
+enum Propagation : int32_t {
+    PROPAGATION_DONE,     // every consequence drawn
+    PROPAGATION_CONFLICT, // some clause or group is violated
+    PROPAGATION_PAUSED,   // a cancel came; the rest can be drawn by another call
+};
+
+// Draws the consequences of the trail. A propagation after a backjump to a
+// low level can run through most of the variables, each with long watch
+// lists, so the cancel flag is read between literals now and then.
+Propagation propagate(ClauseCounter* k, const std::atomic<int32_t>* cancel, Conflict* conflict) {
     int8_t* values = k->values;
     while (k->propagated < k->trailSize) {
+        if ((k->stats.propagations & (CANCEL_CHECK_LITERALS - 1)) == CANCEL_CHECK_LITERALS - 1 && cancel != nullptr &&
+            cancel->load(std::memory_order_relaxed) != 0) {
+            return PROPAGATION_PAUSED;
+        }
         uint32_t p = k->trail[k->propagated++];
         ++k->stats.propagations;
         if ((p & 1) == 0) {
@@ -343,7 +386,7 @@ bool propagate(ClauseCounter* k, Conflict* conflict) {
                         assign(k, y ^ 1, REASON_BINARY | p);
                     } else {
                         *conflict = Conflict{REASON_NONE, p ^ 1, y ^ 1};
-                        return false;
+                        return PROPAGATION_CONFLICT;
                     }
                 }
             }
@@ -369,7 +412,7 @@ bool propagate(ClauseCounter* k, Conflict* conflict) {
                 *conflict = Conflict{REASON_NONE, falseLit, w.blocker};
                 while (read != end) *write++ = *read++;
                 list->size = static_cast<int32_t>(write - list->data);
-                return false;
+                return PROPAGATION_CONFLICT;
             }
             uint32_t clause = w.clause;
             uint32_t* lits = literalsOf(k, clause);
@@ -400,13 +443,13 @@ bool propagate(ClauseCounter* k, Conflict* conflict) {
                 *conflict = Conflict{clause, 0, 0};
                 while (read != end) *write++ = *read++;
                 list->size = static_cast<int32_t>(write - list->data);
-                return false;
+                return PROPAGATION_CONFLICT;
             }
             assign(k, first, clause);
         }
         list->size = static_cast<int32_t>(write - list->data);
     }
-    return true;
+    return PROPAGATION_DONE;
 }
 
 // --- conflict analysis ----------------------------------------------------
@@ -482,7 +525,7 @@ int32_t analyse(ClauseCounter* k, const Conflict& conflict, uint32_t* blockDista
             if ((reason & REASON_BINARY) != 0) {
                 visit(k, (reason & ~REASON_BINARY) ^ 1, &pathCount);
             } else {
-                if ((k->arena.data[reason + 1] & FLAG_LEARNED) != 0) bumpClause(k, reason);
+                if ((reason & LEARNT_PLACE) != 0) bumpClause(k, reason);
                 const uint32_t* lits = literalsOf(k, reason);
                 uint32_t size = sizeOf(k, reason);
                 for (uint32_t i = p == LIT_NONE ? 0 : 1; i < size; ++i) visit(k, lits[i], &pathCount);
@@ -556,18 +599,27 @@ void addAsserting(ClauseCounter* k, uint32_t flags) {
 // --- the learnt clause database -------------------------------------------
 
 inline bool locked(const ClauseCounter* k, uint32_t clause) {
-    uint32_t first = k->arena.data[clause + HEADER_WORDS];
+    uint32_t first = literalsOf(k, clause)[0];
     return k->values[first] > 0 && k->reasons[varOf(first)] == clause;
 }
 
-// Moves the surviving clauses after the groups together, updates every
-// reference to them and watches everything afresh: the watched literals
-// stay the first two of each clause, so the watch invariants hold as before.
-void compactArena(ClauseCounter* k) {
-    uint32_t* words = k->arena.data;
-    uint32_t end = static_cast<uint32_t>(k->arena.size);
-    uint32_t to = k->groupEnd;
-    for (uint32_t at = k->groupEnd; at < end; at += HEADER_WORDS + words[at]) {
+// The new name of a surviving learnt clause while the arena is compacted.
+inline uint32_t movedTo(const uint32_t* words, uint32_t clause) {
+    return words[(clause ^ LEARNT_PLACE) + 3] | LEARNT_PLACE;
+}
+
+inline bool deleted(const uint32_t* words, uint32_t clause) {
+    return (words[(clause ^ LEARNT_PLACE) + 1] & FLAG_DELETED) != 0;
+}
+
+// Moves the surviving learnt clauses together and renames every reference
+// to them; the watches of deleted clauses go. Watched literals stay the
+// first two of each clause, so the watch invariants hold as before.
+void compactLearnts(ClauseCounter* k) {
+    uint32_t* words = k->learntArena.data;
+    uint32_t end = static_cast<uint32_t>(k->learntArena.size);
+    uint32_t to = 0;
+    for (uint32_t at = 0; at < end; at += HEADER_WORDS + words[at]) {
         if ((words[at + 1] & FLAG_DELETED) != 0) continue;
         words[at + 3] = to;
         to += HEADER_WORDS + words[at];
@@ -575,22 +627,36 @@ void compactArena(ClauseCounter* k) {
     for (int32_t i = 0; i < k->trailSize; ++i) {
         uint32_t v = varOf(k->trail[i]);
         uint32_t reason = k->reasons[v];
-        if ((reason & REASON_BINARY) == 0 && reason >= k->groupEnd) k->reasons[v] = words[reason + 3];
+        if ((reason & REASON_BINARY) == 0 && (reason & LEARNT_PLACE) != 0) k->reasons[v] = movedTo(words, reason);
     }
     int32_t live = 0;
     for (int32_t i = 0; i < k->learnts.size; ++i) {
         uint32_t clause = k->learnts.data[i];
-        if ((words[clause + 1] & FLAG_DELETED) == 0) k->learnts.data[live++] = words[clause + 3];
+        if (!deleted(words, clause)) k->learnts.data[live++] = movedTo(words, clause);
     }
     k->learnts.size = live;
-    for (uint32_t at = k->groupEnd; at < end;) {
+    for (int32_t lit = 0; lit < 2 * k->variableCount; ++lit) {
+        Buffer<Watcher>* list = &k->watches[lit];
+        int32_t kept = 0;
+        for (int32_t i = 0; i < list->size; ++i) {
+            Watcher w = list->data[i];
+            uint32_t clause = w.clause & ~WATCH_BINARY;
+            if ((clause & LEARNT_PLACE) != 0) {
+                if (deleted(words, clause)) continue;
+                w.clause = (w.clause & WATCH_BINARY) | movedTo(words, clause);
+            }
+            list->data[kept++] = w;
+        }
+        list->size = kept;
+    }
+    for (uint32_t at = 0; at < end;) {
         uint32_t total = HEADER_WORDS + words[at];
-        if ((words[at + 1] & FLAG_DELETED) == 0) std::memmove(words + words[at + 3], words + at, total * sizeof(uint32_t));
+        if ((words[at + 1] & FLAG_DELETED) == 0) {
+            std::memmove(words + words[at + 3], words + at, total * sizeof(uint32_t));
+        }
         at += total;
     }
-    k->arena.size = static_cast<int32_t>(to);
-    for (int32_t lit = 0; lit < 2 * k->variableCount; ++lit) k->watches[lit].size = 0;
-    for (uint32_t at = 0; at < to; at += HEADER_WORDS + words[at]) attachClause(k, at);
+    k->learntArena.size = static_cast<int32_t>(to);
 }
 
 // Deletes half of the learnt clauses, the least useful first: the highest
@@ -599,27 +665,32 @@ void compactArena(ClauseCounter* k) {
 // outgrown its limit.
 void reduceLearnts(ClauseCounter* k, bool overLimit) {
     ++k->stats.reductions;
-    uint32_t* words = k->arena.data;
-    std::sort(k->learnts.data, k->learnts.data + k->learnts.size, [k, words](uint32_t a, uint32_t b) {
-        uint32_t da = words[a + 1] >> FLAG_BITS;
-        uint32_t db = words[b + 1] >> FLAG_BITS;
-        if (da != db) return da > db;
-        float aa = clauseActivity(k, a);
-        float ab = clauseActivity(k, b);
-        if (aa != ab) return aa < ab;
-        return a < b;
+    // Sorting keys rather than clauses keeps the sort out of the arena.
+    k->ranking.size = 0;
+    reserve(&k->ranking, k->learnts.size);
+    for (int32_t i = 0; i < k->learnts.size; ++i) {
+        uint32_t clause = k->learnts.data[i];
+        const uint32_t* words = clauseWords(k, clause);
+        uint32_t activity;
+        std::memcpy(&activity, words + 2, sizeof activity); // non-negative floats order as their bits
+        uint64_t key = uint64_t{~(words[1] >> FLAG_BITS) & 0xFFFFFFu} << 32 | activity;
+        k->ranking.data[k->ranking.size++] = Ranked{key, clause};
+    }
+    std::sort(k->ranking.data, k->ranking.data + k->ranking.size, [](const Ranked& a, const Ranked& b) {
+        return a.key != b.key ? a.key < b.key : a.clause < b.clause;
     });
     int32_t target = k->learnts.size / 2;
     int32_t removed = 0;
-    for (int32_t i = 0; i < k->learnts.size && removed < target; ++i) {
-        uint32_t clause = k->learnts.data[i];
+    for (int32_t i = 0; i < k->ranking.size && removed < target; ++i) {
+        uint32_t clause = k->ranking.data[i].clause;
         if (locked(k, clause)) continue;
-        if (!overLimit && blockDistanceOf(k, clause) <= 2) continue;
-        words[clause + 1] |= FLAG_DELETED;
-        k->learnedWords -= HEADER_WORDS + words[clause];
+        uint32_t* words = clauseWords(k, clause);
+        if (!overLimit && (words[1] >> FLAG_BITS) <= 2) continue;
+        words[1] |= FLAG_DELETED;
+        k->learnedWords -= HEADER_WORDS + words[0];
         ++removed;
     }
-    compactArena(k);
+    compactLearnts(k);
 }
 
 // --- set-up ---------------------------------------------------------------
@@ -670,7 +741,8 @@ void buildProblem(ClauseCounter* k) {
             ++v;
         }
     }
-    k->arena.size = 0;
+    k->keptArena.size = 0;
+    k->learntArena.size = 0;
     k->learnts.size = 0;
     k->learnedWords = 0;
     for (int32_t cell = 0; cell < s->cellCount; ++cell) {
@@ -695,10 +767,11 @@ void buildProblem(ClauseCounter* k) {
             for (int32_t i = 0; i < k->clause.size; ++i) k->groups[4 * varOf(k->clause.data[i]) + slot] = group;
         }
     }
-    k->groupEnd = static_cast<uint32_t>(k->arena.size);
 
     for (int32_t lit = 0; lit < 2 * count; ++lit) k->watches[lit].size = 0;
-    for (uint32_t at = 0; at < k->groupEnd; at += HEADER_WORDS + k->arena.data[at]) attachClause(k, at);
+    for (uint32_t at = 0; at < static_cast<uint32_t>(k->keptArena.size); at += HEADER_WORDS + k->keptArena.data[at]) {
+        attachClause(k, at);
+    }
 
     std::memset(k->values, 0, static_cast<size_t>(2 * count));
     std::memset(k->seen, 0, static_cast<size_t>(count));
@@ -808,7 +881,9 @@ CountOutcome search(ClauseCounter* k, const CountControl* control) {
     for (;;) {
         if (mustStop(control, &outcome)) return outcome;
         Conflict conflict{};
-        if (!propagate(k, &conflict)) {
+        Propagation propagation = propagate(k, control->cancel, &conflict);
+        if (propagation == PROPAGATION_PAUSED) continue;
+        if (propagation == PROPAGATION_CONFLICT) {
             ++k->stats.conflicts;
             if (k->level == 0) return COUNT_EXHAUSTED;
             uint32_t distance = 0;
@@ -828,7 +903,7 @@ CountOutcome search(ClauseCounter* k, const CountControl* control) {
             conflictsToRestart = RESTART_UNIT * static_cast<int64_t>(luby(++restartIndex));
         }
         if (k->stats.conflicts >= nextReduce) {
-            reduceGap += REDUCE_STEP;
+            if (reduceGap < REDUCE_GAP_LIMIT) reduceGap += REDUCE_STEP;
             nextReduce = k->stats.conflicts + reduceGap;
             reduceLearnts(k, false);
         }
@@ -880,8 +955,10 @@ void destroyClauseCounter(ClauseCounter* counter) {
     std::free(counter->trail);
     std::free(counter->levelStarts);
     std::free(counter->levelStamps);
-    std::free(counter->arena.data);
+    std::free(counter->keptArena.data);
+    std::free(counter->learntArena.data);
     std::free(counter->learnts.data);
+    std::free(counter->ranking.data);
     std::free(counter->clause.data);
     std::free(counter->stack.data);
     std::free(counter->toClear.data);
@@ -950,7 +1027,9 @@ size_t clauseCounterBytes(const ClauseCounter* counter) {
     size_t bytes = sizeof(ClauseCounter) + static_cast<size_t>(counter->variableCapacity) * perVariable +
                    sizeof(int32_t) + sizeof(uint32_t); // the extra level entry of levelStarts and levelStamps
     for (int32_t lit = 0; lit < 2 * counter->watchListCount; ++lit) bytes += bufferBytes(counter->watches[lit]);
-    bytes += bufferBytes(counter->arena) + bufferBytes(counter->learnts) + bufferBytes(counter->clause) +
+    bytes += bufferBytes(counter->keptArena) + bufferBytes(counter->learntArena) + bufferBytes(counter->learnts) +
+             bufferBytes(counter->ranking) +
+             bufferBytes(counter->clause) +
              bufferBytes(counter->stack) + bufferBytes(counter->toClear);
     bytes += MAX_CELLS * MAX_SIDE * sizeof(int32_t) + 2 * sizeof(CandidateGrid);
     return bytes;

@@ -134,7 +134,8 @@ TEST(ClauseCounter, AgreesWithBruteForceOnRandomGrids) {
             std::unique_ptr<CandidateGrid> grid = test::candidateGridFromCells(c.n, cells);
             ASSERT_NE(nullptr, grid) << "box order " << c.n << " grid " << g;
             CountOutcome outcome = COUNT_CANCELLED;
-            EXPECT_EQ(expected, learning.count(*grid, SOLUTION_LIMIT, &outcome)) << "box order " << c.n << " grid " << g;
+            EXPECT_EQ(expected, learning.count(*grid, SOLUTION_LIMIT, &outcome))
+                << "box order " << c.n << " grid " << g;
             EXPECT_EQ(expected == SOLUTION_LIMIT ? COUNT_LIMITED : COUNT_EXHAUSTED, outcome);
             EXPECT_EQ(static_cast<size_t>(expected), learning.solutions().size());
             EXPECT_TRUE(distinctSolutions(learning.solutions(), cells, c.n)) << "box order " << c.n << " grid " << g;
@@ -244,7 +245,9 @@ TEST(ClauseCounter, LeavesOutExactlyTheExcludedSolutions) {
         Digits wrong = all[0];
         std::swap(wrong[0], wrong[1]);
         owned.push_back(std::make_unique<CandidateGrid>(*owned[0]));
-        for (size_t cell = 0; cell < wrong.size(); ++cell) owned.back()->values[cell] = static_cast<uint8_t>(wrong[cell]);
+        for (size_t cell = 0; cell < wrong.size(); ++cell) {
+            owned.back()->values[cell] = static_cast<uint8_t>(wrong[cell]);
+        }
         excluded.push_back(owned.back().get());
         excluded.push_back(otherSize.get());
         int32_t left = lines[i].count - static_cast<int32_t>((all.size() + 2) / 3);
