@@ -14,12 +14,6 @@ namespace {
 constexpr int32_t SMALLEST_PITCH = 8;
 constexpr int32_t FIT_PITCH_LIMIT = 400;  // "fit" starts its search here
 
-template <typename Function>
-Function user32Function(const char* name) {
-    HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    return user32 == nullptr ? nullptr : reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
-}
-
 int32_t screenDpi() {
     HDC screen = GetDC(nullptr);
     int32_t dpi = screen == nullptr ? BASE_DPI : GetDeviceCaps(screen, LOGPIXELSY);

@@ -39,6 +39,14 @@ struct GridPlacement {
     int32_t top;
 };
 
+// A function of user32 that older Windows may lack; null there.
+template <typename Function>
+Function user32Function(const char* name) {
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    return user32 == nullptr ? nullptr
+                             : reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
+}
+
 // The window's DPI: GetDpiForWindow where Windows has it, else the logical
 // pixels of its device context.
 int32_t dpiOf(HWND window);

@@ -227,15 +227,13 @@ void resetLayout() {
 
 int frameMetric(int index) {
     using ForDpi = int(WINAPI*)(int, UINT);
-    static const auto forDpi = reinterpret_cast<ForDpi>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+    static const auto forDpi = user32Function<ForDpi>("GetSystemMetricsForDpi");
     return forDpi != nullptr ? forDpi(index, displayScale.dpi) : GetSystemMetrics(index);
 }
 
 void adjustFrameRect(RECT* rect) {
     using ForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-    static const auto forDpi = reinterpret_cast<ForDpi>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    static const auto forDpi = user32Function<ForDpi>("AdjustWindowRectExForDpi");
     if (forDpi == nullptr || !forDpi(rect, WS_OVERLAPPEDWINDOW, FALSE, 0, displayScale.dpi))
         AdjustWindowRect(rect, WS_OVERLAPPEDWINDOW, FALSE);
 }
