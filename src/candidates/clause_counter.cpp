@@ -25,6 +25,7 @@
 #include "candidates/clause_counter.h"
 
 #include <algorithm>
+#include <bit>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -230,8 +231,13 @@ inline uint32_t* clauseWords(const ClauseCounter* k, uint32_t clause) {
 }
 inline uint32_t* literalsOf(const ClauseCounter* k, uint32_t clause) { return clauseWords(k, clause) + HEADER_WORDS; }
 inline uint32_t sizeOf(const ClauseCounter* k, uint32_t clause) { return clauseWords(k, clause)[0]; }
-inline float& clauseActivity(ClauseCounter* k, uint32_t clause) {
-    return *reinterpret_cast<float*>(clauseWords(k, clause) + 2);
+// The arena holds words, so the activity goes in and out by its bits: a float
+// reference into a uint32_t array would break the aliasing rules.
+inline float clauseActivity(const ClauseCounter* k, uint32_t clause) {
+    return std::bit_cast<float>(clauseWords(k, clause)[2]);
+}
+inline void setClauseActivity(ClauseCounter* k, uint32_t clause, float activity) {
+    clauseWords(k, clause)[2] = std::bit_cast<uint32_t>(activity);
 }
 
 // --- the branching heap -------------------------------------------------
@@ -294,10 +300,13 @@ void bumpVariable(ClauseCounter* k, uint32_t v) {
 }
 
 void bumpClause(ClauseCounter* k, uint32_t clause) {
-    float& activity = clauseActivity(k, clause);
-    activity += k->clauseIncrement;
+    const float activity = clauseActivity(k, clause) + k->clauseIncrement;
+    setClauseActivity(k, clause, activity);
     if (activity > 1e20f) {
-        for (int32_t i = 0; i < k->learnts.size; ++i) clauseActivity(k, k->learnts.data[i]) *= 1e-20f;
+        for (int32_t i = 0; i < k->learnts.size; ++i) {
+            const uint32_t learnt = k->learnts.data[i];
+            setClauseActivity(k, learnt, clauseActivity(k, learnt) * 1e-20f);
+        }
         k->clauseIncrement *= 1e-20f;
     }
 }
