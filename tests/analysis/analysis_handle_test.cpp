@@ -18,10 +18,7 @@
 namespace numpl::test {
 namespace {
 
-struct HandleDeleter {
-    void operator()(AnalysisHandle* handle) const { destroyAnalysisHandle(handle); }
-};
-using HandlePtr = std::unique_ptr<AnalysisHandle, HandleDeleter>;
+using HandlePtr = Owned<AnalysisHandle, destroyAnalysisHandle>;
 
 // Count, the five counters and the first solution: what the tool prints.
 std::string resultOf(AnalysisHandle* handle, const std::string& grid, int32_t threads) {

@@ -7,14 +7,12 @@
 #include <memory>
 
 #include "analysis/puzzle.h"
+#include "support/boards.h"
 
 namespace numpl {
 namespace {
 
-struct PuzzleDeleter {
-    void operator()(Puzzle* puzzle) const { destroyPuzzle(puzzle); }
-};
-using PuzzlePtr = std::unique_ptr<Puzzle, PuzzleDeleter>;
+using test::PuzzlePtr;
 
 TEST(CreatePuzzle, LargestGridStartsZeroedInOneBlockPerGrid) {
     PuzzlePtr puzzle(createPuzzle(5));

@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/boards.h"
+
 namespace numpl {
 namespace {
 
@@ -32,10 +34,7 @@ void countRun(int32_t item, int32_t worker, void* context) {
     if (worker == 0) tally->byCaller.fetch_add(1);
 }
 
-struct TeamDeleter {
-    void operator()(ThreadTeam* team) const { destroyThreadTeam(team); }
-};
-using TeamPtr = std::unique_ptr<ThreadTeam, TeamDeleter>;
+using TeamPtr = test::Owned<ThreadTeam, destroyThreadTeam>;
 
 TEST(ThreadTeam, RunsEveryItemOnceOnAWorkerOfItsOwn) {
     TeamPtr team(createThreadTeam());

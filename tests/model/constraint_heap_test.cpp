@@ -20,10 +20,7 @@ namespace {
 using test::heapIsConsistent;
 using test::heapsIdentical;
 
-struct HeapDeleter {
-    void operator()(ConstraintHeap* heap) const { destroyHeap(heap); }
-};
-using HeapPtr = std::unique_ptr<ConstraintHeap, HeapDeleter>;
+using HeapPtr = test::Owned<ConstraintHeap, destroyHeap>;
 
 // Writes slots 1..count directly, so that a sift starts from a known layout.
 HeapPtr heapWithSlots(int32_t capacity, const std::vector<int32_t>& keys) {

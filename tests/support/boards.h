@@ -20,10 +20,14 @@
 
 namespace numpl::test {
 
-struct PuzzleDeleter {
-    void operator()(Puzzle* puzzle) const { destroyPuzzle(puzzle); }
+// An owner that releases an engine record through the engine's own destroy
+// function, so that a failed assertion leaks nothing.
+template <auto destroy> struct Destroyer {
+    template <typename T> void operator()(T* record) const { destroy(record); }
 };
-using PuzzlePtr = std::unique_ptr<Puzzle, PuzzleDeleter>;
+template <typename T, auto destroy> using Owned = std::unique_ptr<T, Destroyer<destroy>>;
+
+using PuzzlePtr = Owned<Puzzle, destroyPuzzle>;
 
 // A puzzle of the grid's box order with the one-line grid as givens; empty
 // for a line that does not parse.
