@@ -99,8 +99,7 @@ std::string puzzleSvg(int32_t boxOrder, const int32_t* givens, const char* title
     }
     out += "</g>\n";
 
-    appendf(&out, "<g id=\"digits\" font-family=\"sans-serif\" font-size=\"%g\" text-anchor=\"middle\">\n",
-            FONT_SIZE);
+    appendf(&out, "<g id=\"digits\" font-family=\"sans-serif\" font-size=\"%g\" text-anchor=\"middle\">\n", FONT_SIZE);
     for (int32_t k = 0; k < side * side; ++k) {
         if (givens[k] == 0) continue;
         double x = left + (k % side) * SVG_CELL + SVG_CELL / 2.0;

@@ -95,8 +95,8 @@ bool encodePng(const BYTE* pixels, int32_t width, int32_t height, std::string* p
     ComRef<IPropertyBag2> options;
     UINT stride = strideOf(width);
     WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
-    bool ok = SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                         IID_IWICImagingFactory, reinterpret_cast<void**>(factory.out()))) &&
+    bool ok = SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                         reinterpret_cast<void**>(factory.out()))) &&
               SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, stream.out())) &&
               SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.out())) &&
               SUCCEEDED(encoder->Initialize(stream.p, WICBitmapEncoderNoCache)) &&
@@ -121,7 +121,8 @@ bool encodePng(const BYTE* pixels, int32_t width, int32_t height, std::string* p
 std::vector<int32_t> givensOnScreen() {
     int32_t side = gridSide();
     std::vector<int32_t> givens(static_cast<size_t>(side * side));
-    for (int32_t k = 0; k < side * side; ++k) givens[static_cast<size_t>(k)] = uiState.puzzle->givens[k / side][k % side];
+    for (int32_t k = 0; k < side * side; ++k)
+        givens[static_cast<size_t>(k)] = uiState.puzzle->givens[k / side][k % side];
     return givens;
 }
 

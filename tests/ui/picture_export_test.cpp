@@ -7,6 +7,8 @@
 #include <wincodec.h>
 
 #include <atomic>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,11 +20,10 @@
 namespace numpl::test {
 namespace {
 
-// The common dialog's own control ids: the file type list, and the file
-// name, an edit control inside a combo box of that id or on its own.
+// The common dialog's own control ids: the file type list, and the combo
+// box that holds the file name's edit control.
 constexpr int FILE_TYPE_LIST = 0x470;
 constexpr int FILE_NAME_COMBO = 0x47C;
-constexpr int FILE_NAME_EDIT = 0x480;
 
 // Waits for the dialog, chooses the type (1-based, as the filter list) and
 // the name, and presses OK; `answered` tells whether it found the dialog.
@@ -39,18 +40,8 @@ void answerSaveDialog(int type, std::wstring name, std::atomic<bool>* answered) 
     for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK}) {
         SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(FILE_TYPE_LIST, code), reinterpret_cast<LPARAM>(types));
     }
-    HWND field = nullptr;
-    EnumChildWindows(
-        dialog,
-        [](HWND child, LPARAM found) {
-            wchar_t kind[16] = L"";
-            GetClassNameW(child, kind, 16);
-            int id = GetDlgCtrlID(child);
-            if (lstrcmpiW(kind, L"Edit") != 0 || (id != FILE_NAME_COMBO && id != FILE_NAME_EDIT)) return TRUE;
-            *reinterpret_cast<HWND*>(found) = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&field));
+    HWND field = GetDlgItem(dialog, FILE_NAME_COMBO);
+    for (HWND inner; (inner = FindWindowExW(field, nullptr, nullptr, nullptr)) != nullptr;) field = inner;
     SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
     *answered = types != nullptr && field != nullptr;
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
@@ -60,11 +51,9 @@ struct Pixels {
     UINT width = 0;
     UINT height = 0;
     std::vector<BYTE> bgra; // 4 bytes a pixel, top-down
-    bool dark(UINT x, UINT y) const { return bgra[(y * width + x) * 4 + 1] < 128; }
-    bool white(UINT x, UINT y) const {
-        const BYTE* p = &bgra[(y * width + x) * 4];
-        return p[0] == 255 && p[1] == 255 && p[2] == 255;
-    }
+    const BYTE* at(LONG x, LONG y) const { return &bgra[(y * width + x) * 4]; }
+    bool dark(LONG x, LONG y) const { return at(x, y)[1] < 128; }
+    bool white(LONG x, LONG y) const { return at(x, y)[0] == 255 && at(x, y)[1] == 255 && at(x, y)[2] == 255; }
 };
 
 // The first frame of an image file as 32-bit BGRA, through WIC's decoder.
@@ -73,8 +62,8 @@ bool readImage(const std::wstring& path, Pixels* out) {
     IWICBitmapDecoder* decoder = nullptr;
     IWICBitmapFrameDecode* frame = nullptr;
     IWICBitmapSource* converted = nullptr;
-    bool ok = SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                         IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))) &&
+    bool ok = SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                         reinterpret_cast<void**>(&factory))) &&
               SUCCEEDED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
                                                            WICDecodeMetadataCacheOnDemand, &decoder)) &&
               SUCCEEDED(decoder->GetFrame(0, &frame)) &&
@@ -82,8 +71,8 @@ bool readImage(const std::wstring& path, Pixels* out) {
               SUCCEEDED(converted->GetSize(&out->width, &out->height));
     if (ok) {
         out->bgra.resize(static_cast<size_t>(out->width) * out->height * 4);
-        ok = SUCCEEDED(converted->CopyPixels(nullptr, out->width * 4, static_cast<UINT>(out->bgra.size()),
-                                             out->bgra.data()));
+        ok = SUCCEEDED(
+            converted->CopyPixels(nullptr, out->width * 4, static_cast<UINT>(out->bgra.size()), out->bgra.data()));
     }
     for (IUnknown* held : std::initializer_list<IUnknown*>{converted, frame, decoder, factory}) {
         if (held != nullptr) held->Release();
@@ -92,14 +81,8 @@ bool readImage(const std::wstring& path, Pixels* out) {
 }
 
 std::string readBytes(const std::wstring& path) {
-    std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<missing>";
-    char block[4096];
-    DWORD done = 0;
-    while (ReadFile(file, block, sizeof block, &done, nullptr) && done > 0) bytes.append(block, done);
-    CloseHandle(file);
-    return bytes;
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 class PictureTest : public UiTest {
@@ -135,25 +118,19 @@ TEST_F(PictureTest, SavesTheGridAsPngAndSvgByTheChosenType) {
     ASSERT_TRUE(readImage(base + L".png", &png)) << "no PNG at the name with .png added";
     ASSERT_EQ(400u, png.width);
     ASSERT_EQ(400u, png.height);
-    const struct {
-        UINT x, y;
-        bool dark;
-        const char* what;
-    } probes[] = {
-        {20, 40, true, "left border"},       {140, 101, true, "thick line after the third column"},
-        {141, 301, true, "its second pixel"}, {90, 60, true, "thin line below the first row"},
-        {120, 40, false, "centre of the empty cell (2, 0)"}, {10, 10, false, "margin"},
-    };
-    for (const auto& probe : probes) {
-        EXPECT_EQ(probe.dark, png.dark(probe.x, probe.y)) << probe.what << " at " << probe.x << "," << probe.y;
+    // The left border, both sides of the thick line after the third column,
+    // the thin line below the first row; the margin.
+    for (POINT dark : {POINT{20, 40}, POINT{139, 101}, POINT{141, 301}, POINT{90, 60}}) {
+        EXPECT_TRUE(png.dark(dark.x, dark.y)) << dark.x << "," << dark.y;
     }
+    EXPECT_TRUE(png.white(10, 10));
     for (int k = 0; k < 81; ++k) {
-        UINT left = 20 + static_cast<UINT>(k % 9) * 40;
-        UINT top = 20 + static_cast<UINT>(k / 9) * 40;
+        LONG left = 20 + k % 9 * 40;
+        LONG top = 20 + k / 9 * 40;
         int darkPixels = 0;
         bool allWhite = true;
-        for (UINT y = top + 3; y < top + 38; ++y) {
-            for (UINT x = left + 3; x < left + 38; ++x) {
+        for (LONG y = top + 3; y < top + 38; ++y) {
+            for (LONG x = left + 3; x < left + 38; ++x) {
                 darkPixels += png.dark(x, y) ? 1 : 0;
                 allWhite = allWhite && png.white(x, y);
             }
