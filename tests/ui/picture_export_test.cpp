@@ -29,10 +29,7 @@ constexpr int FILE_NAME_COMBO = 0x47C;
 // the name, and presses OK; `answered` tells whether it found the dialog.
 void answerSaveDialog(int type, std::wstring name, std::atomic<bool>* answered) {
     HWND dialog = nullptr;
-    for (int i = 0; i < 1000 && dialog == nullptr; ++i) {
-        dialog = FindWindowW(L"#32770", L"画像として保存");
-        if (dialog == nullptr) Sleep(10);
-    }
+    for (int i = 0; i < 1000 && (dialog = FindWindowW(L"#32770", L"画像として保存")) == nullptr; ++i) Sleep(10);
     if (dialog == nullptr) return;
     HWND types = GetDlgItem(dialog, FILE_TYPE_LIST);
     SendMessageW(types, CB_SETCURSEL, static_cast<WPARAM>(type - 1), 0);
@@ -69,14 +66,11 @@ bool readImage(const std::wstring& path, Pixels* out) {
               SUCCEEDED(decoder->GetFrame(0, &frame)) &&
               SUCCEEDED(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame, &converted)) &&
               SUCCEEDED(converted->GetSize(&out->width, &out->height));
-    if (ok) {
-        out->bgra.resize(static_cast<size_t>(out->width) * out->height * 4);
-        ok = SUCCEEDED(
-            converted->CopyPixels(nullptr, out->width * 4, static_cast<UINT>(out->bgra.size()), out->bgra.data()));
-    }
-    for (IUnknown* held : std::initializer_list<IUnknown*>{converted, frame, decoder, factory}) {
+    out->bgra.resize(ok ? static_cast<size_t>(out->width) * out->height * 4 : 0);
+    ok = ok && SUCCEEDED(converted->CopyPixels(nullptr, out->width * 4, static_cast<UINT>(out->bgra.size()),
+                                               out->bgra.data()));
+    for (IUnknown* held : std::initializer_list<IUnknown*>{converted, frame, decoder, factory})
         if (held != nullptr) held->Release();
-    }
     return ok;
 }
 
@@ -85,24 +79,23 @@ std::string readBytes(const std::wstring& path) {
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-class PictureTest : public UiTest {
-protected:
-    // Chooses the menu item and answers its dialog; the command returns once
-    // the picture is written.
-    bool saveThroughMenu(int type, const std::wstring& name) {
-        std::atomic<bool> answered{false};
-        std::thread answer(answerSaveDialog, type, name, &answered);
-        SendMessageW(frame, WM_COMMAND, IDM_SAVE_PICTURE, 0);
-        answer.join();
-        return answered;
-    }
-};
+// Chooses the menu item and answers its dialog; the command returns once the
+// picture is written.
+bool saveThroughMenu(HWND frame, int type, const std::wstring& name) {
+    std::atomic<bool> answered{false};
+    std::thread answer(answerSaveDialog, type, name, &answered);
+    SendMessageW(frame, WM_COMMAND, IDM_SAVE_PICTURE, 0);
+    answer.join();
+    return answered;
+}
 
-// The 9x9 puzzle saved as PNG is 9 cells of 40 px and a margin of 20 px
-// on each side: thick and thin lines are dark where they stand, a given's
-// cell holds dark pixels of its digit, an empty cell is white throughout.
-// As SVG it is the same document numpl-analyse draws.
-TEST_F(PictureTest, SavesTheGridAsPngAndSvgByTheChosenType) {
+// The 9x9 puzzle saved as PNG is 9 cells of 40 px and a margin of 20 px on
+// each side: thick and thin lines are dark where they stand, a given's cell
+// holds the dark pixels of its digit, an empty cell is white throughout. As
+// SVG it is the same document numpl-analyse draws.
+using PictureTest = UiTest;
+
+TEST_F(PictureTest, SavesThePictureAsPngOrSvgByTheChosenType) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     std::vector<int> givens = cellsFromText(UNIQUE_9);
     typeGrid(givens);
@@ -110,42 +103,34 @@ TEST_F(PictureTest, SavesTheGridAsPngAndSvgByTheChosenType) {
     wchar_t folder[MAX_PATH];
     GetTempPathW(MAX_PATH, folder);
     std::wstring base = std::wstring(folder) + L"numpl-picture-test";
-    DeleteFileW((base + L".png").c_str());
-    DeleteFileW((base + L".svg").c_str());
+    for (const wchar_t* extension : {L".png", L".svg"}) DeleteFileW((base + extension).c_str());
 
-    ASSERT_TRUE(saveThroughMenu(2, base));
+    ASSERT_TRUE(saveThroughMenu(frame, 2, base));
     Pixels png;
     ASSERT_TRUE(readImage(base + L".png", &png)) << "no PNG at the name with .png added";
     ASSERT_EQ(400u, png.width);
     ASSERT_EQ(400u, png.height);
     // The left border, both sides of the thick line after the third column,
-    // the thin line below the first row; the margin.
+    // the thin line below the first row.
     for (POINT dark : {POINT{20, 40}, POINT{139, 101}, POINT{141, 301}, POINT{90, 60}}) {
         EXPECT_TRUE(png.dark(dark.x, dark.y)) << dark.x << "," << dark.y;
     }
-    EXPECT_TRUE(png.white(10, 10));
+    EXPECT_TRUE(png.white(10, 10)) << "the margin";
     for (int k = 0; k < 81; ++k) {
-        LONG left = 20 + k % 9 * 40;
-        LONG top = 20 + k / 9 * 40;
-        int darkPixels = 0;
-        bool allWhite = true;
-        for (LONG y = top + 3; y < top + 38; ++y) {
-            for (LONG x = left + 3; x < left + 38; ++x) {
-                darkPixels += png.dark(x, y) ? 1 : 0;
-                allWhite = allWhite && png.white(x, y);
+        int dark = 0;
+        int notWhite = 0;
+        for (LONG y = 23 + k / 9 * 40; y < 58 + k / 9 * 40; ++y) {
+            for (LONG x = 23 + k % 9 * 40; x < 58 + k % 9 * 40; ++x) {
+                dark += png.dark(x, y) ? 1 : 0;
+                notWhite += png.white(x, y) ? 0 : 1;
             }
         }
-        if (givens[static_cast<size_t>(k)] == 0) {
-            EXPECT_TRUE(allWhite) << "empty cell " << k;
-        } else {
-            EXPECT_GT(darkPixels, 20) << "the digit of cell " << k;
-        }
+        EXPECT_TRUE(givens[k] == 0 ? notWhite == 0 : dark > 20) << "cell " << k << " holding " << givens[k];
     }
 
-    ASSERT_TRUE(saveThroughMenu(1, base));
+    ASSERT_TRUE(saveThroughMenu(frame, 1, base));
     EXPECT_EQ(puzzleSvg(3, givens.data()), readBytes(base + L".svg"));
-    DeleteFileW((base + L".png").c_str());
-    DeleteFileW((base + L".svg").c_str());
+    for (const wchar_t* extension : {L".png", L".svg"}) DeleteFileW((base + extension).c_str());
     CoUninitialize();
 }
 
