@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <mutex>
@@ -19,6 +21,7 @@
 #include "analysis/puzzle.h"
 #include "analysis/puzzle_text.h"
 #include "analysis/search.h"
+#include "picture/puzzle_svg.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -35,7 +38,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 const char USAGE[] =
-    "usage: numpl-analyse [--threads N] [--jobs N] [--timeout S] [--second] < puzzles\n"
+    "usage: numpl-analyse [--threads N] [--jobs N] [--timeout S] [--second] [--svg DIR] < puzzles\n"
     "\n"
     "Reads one puzzle per line: 16, 81, 256 or 625 cells, row by row; '.',\n"
     "'0', '_' or '*' is an empty cell, '1'-'9' are 1-9, 'A'-'P' (either case)\n"
@@ -62,15 +65,21 @@ const char USAGE[] =
     "  --timeout S   stop an analysis after S seconds (default: no limit)\n"
     "  --second      append a ninth field: the second solution, or '-' when\n"
     "                the count is below 2\n"
+    "  --svg DIR     also draw each puzzle's givens for print, as DIR/NNNN.svg,\n"
+    "                NNNN being the input line's number (0001 for the first\n"
+    "                line); DIR must exist\n"
     "  --help        this text\n"
     "\n"
-    "Exit status: 0, or 1 when some line was malformed, 2 for bad options.\n";
+    "Exit status: 0, or 1 when some line was malformed, 2 for bad options or a\n"
+    "missing --svg folder, 4 when a picture could not be written (the analysis\n"
+    "goes on; the reason is on standard error).\n";
 
 struct Options {
     int threads;
     int jobs;              // lines analysed at once
     double timeoutSeconds; // 0: no limit
     bool second;           // print the second solution too
+    std::string svgFolder; // where the pictures go; empty: none
 };
 
 // A watchdog thread that raises cancelRequested of the puzzle being analysed
@@ -141,7 +150,7 @@ bool parseOptions(int argc, char** argv, Options* options) {
             continue;
         }
         bool takesValue = std::strcmp(arg, "--threads") == 0 || std::strcmp(arg, "--timeout") == 0 ||
-                          std::strcmp(arg, "--jobs") == 0;
+                          std::strcmp(arg, "--jobs") == 0 || std::strcmp(arg, "--svg") == 0;
         if (!takesValue) {
             std::fprintf(stderr, "numpl-analyse: unknown option '%s' (see --help)\n", arg);
             return false;
@@ -152,7 +161,16 @@ bool parseOptions(int argc, char** argv, Options* options) {
         }
         char* end = nullptr;
         const char* value = argv[++i];
-        if (std::strcmp(arg, "--threads") == 0 || std::strcmp(arg, "--jobs") == 0) {
+        if (std::strcmp(arg, "--svg") == 0) {
+            // Checked before any input is read, so that a mistyped folder
+            // costs no analysis.
+            std::error_code error;
+            if (!std::filesystem::is_directory(value, error)) {
+                std::fprintf(stderr, "numpl-analyse: --svg needs an existing folder, not '%s'\n", value);
+                return false;
+            }
+            options->svgFolder = value;
+        } else if (std::strcmp(arg, "--threads") == 0 || std::strcmp(arg, "--jobs") == 0) {
             long number = std::strtol(value, &end, 10);
             if (end == value || *end != '\0') {
                 std::fprintf(stderr, "numpl-analyse: %s takes a whole number, not '%s'\n", arg, value);
@@ -231,6 +249,33 @@ bool analyseLine(numpl::AnalysisHandle* handle, int32_t boxOrder, const int32_t*
     return !timedOut;
 }
 
+// Writes the picture of line `lineNumber` as FOLDER/NNNN.svg through a
+// temporary file in the same folder, which takes the name only once it is
+// complete, so that a picture is never found half written. False, with the
+// reason on standard error, when it cannot.
+bool writePicture(const std::string& folder, long lineNumber, int32_t boxOrder, const int32_t* cells) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%04ld.svg", lineNumber);
+    std::filesystem::path target = std::filesystem::path(folder) / name;
+    std::filesystem::path temporary = target;
+    temporary += ".tmp";
+    std::string svg = numpl::puzzleSvg(boxOrder, cells);
+    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+    file.write(svg.data(), static_cast<std::streamsize>(svg.size()));
+    file.close();
+    std::error_code error;
+    if (file.fail()) {
+        error = std::make_error_code(std::errc::io_error);
+    } else {
+        std::filesystem::rename(temporary, target, error);
+    }
+    if (!error) return true;
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    std::fprintf(stderr, "numpl-analyse: cannot write %s: %s\n", target.string().c_str(), error.message().c_str());
+    return false;
+}
+
 // The lines in flight, oldest first, and the workers that analyse them. The
 // main thread reads and prints; each worker has its own analysis handle and
 // watchdog, so the analyses share nothing, and a line is printed only when
@@ -288,6 +333,7 @@ int main(int argc, char** argv) {
     long puzzles = 0;
     long errors = 0;
     long timeouts = 0;
+    long pictureFailures = 0;
     Lines lines;
     std::vector<std::thread> workers;
     for (int j = 0; j < options.jobs; ++j) workers.emplace_back(work, &lines, std::cref(options));
@@ -314,8 +360,10 @@ int main(int argc, char** argv) {
 
     std::string text;
     bool firstLine = true;
+    long lineNumber = 0; // counts skipped lines too: a picture is named after its line in the file
     char reason[200];
     while (std::getline(std::cin, text)) {
+        ++lineNumber;
         // Files saved by Windows editors start with a byte-order mark.
         if (firstLine && text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
         firstLine = false;
@@ -342,6 +390,9 @@ int main(int argc, char** argv) {
             line->done = true;
             ++errors;
             queued = nullptr;
+        } else if (!options.svgFolder.empty() &&
+                   !writePicture(options.svgFolder, lineNumber, read.boxOrder, line->cells)) {
+            ++pictureFailures;
         }
         line->boxOrder = read.boxOrder;
         {
@@ -367,5 +418,6 @@ int main(int argc, char** argv) {
     if (showProgress) std::fprintf(stderr, "\r%60s\r", "");
     std::fprintf(stderr, "%ld puzzles, %ld errors, %ld timeouts, %.3f s, %.1f puzzles/s\n", puzzles, errors, timeouts,
                  seconds, seconds > 0 ? static_cast<double>(puzzles) / seconds : 0.0);
+    if (pictureFailures > 0) return 4;
     return errors > 0 ? 1 : 0;
 }

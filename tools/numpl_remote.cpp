@@ -12,6 +12,9 @@
 //   rect                  print the frame's outer rectangle as WxH+X+Y
 //   menu ID               choose a menu command (see control_ids.h)
 //   paste K TEXT          put TEXT on the clipboard and paste it into cell K
+//   picture svg|png PATH  "画像として保存...": answers the dialog with the
+//                         file type and the Windows path PATH, confirms an
+//                         overwrite, and waits until the picture is written
 //   stress COUNT SEED     COUNT random actions (edits, pastes good and bad,
 //                         size and thread-count changes, show/hide, the
 //                         second-solution marking, emptying the grid) at
@@ -308,6 +311,83 @@ bool stress(HWND frame, int actions, unsigned seed) {
     return false;
 }
 
+// The save dialog's own control ids: the file type list and the file name,
+// an edit control inside a combo box of that id or on its own.
+constexpr int FILE_TYPE_LIST = 0x470;
+constexpr int FILE_NAME_COMBO = 0x47C;
+constexpr int FILE_NAME_EDIT = 0x480;
+
+HWND waitForWindow(const wchar_t* title, HWND other, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND found = FindWindowExW(nullptr, nullptr, L"#32770", title);
+        if (found == other) found = FindWindowExW(nullptr, other, L"#32770", title);
+        if (found != nullptr || GetTickCount() - start > timeoutMs) return found;
+        Sleep(20);
+    }
+}
+
+HWND fileNameField(HWND dialog) {
+    HWND field = nullptr;
+    EnumChildWindows(
+        dialog,
+        [](HWND child, LPARAM found) {
+            wchar_t kind[16] = L"";
+            GetClassNameW(child, kind, 16);
+            int id = GetDlgCtrlID(child);
+            if (lstrcmpiW(kind, L"Edit") != 0 || (id != FILE_NAME_COMBO && id != FILE_NAME_EDIT)) return TRUE;
+            *reinterpret_cast<HWND*>(found) = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&field));
+    return field;
+}
+
+// The menu item answered as a user would: the type, the name, OK, and yes
+// to the question whether to replace a file that exists. The picture is
+// written once the frame answers again; a message box instead means it
+// could not be.
+bool savePicture(HWND frame, const std::wstring& type, const std::wstring& path) {
+    int index = type == L"svg" ? 1 : type == L"png" ? 2 : 0;
+    if (index == 0) return false;
+    PostMessageW(frame, WM_COMMAND, IDM_SAVE_PICTURE, 0);
+    HWND dialog = waitForWindow(L"画像として保存", nullptr, 10000);
+    if (dialog == nullptr) return false;
+    HWND types = GetDlgItem(dialog, FILE_TYPE_LIST);
+    SendMessageW(types, CB_SETCURSEL, static_cast<WPARAM>(index - 1), 0);
+    for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK}) {
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(FILE_TYPE_LIST, code), reinterpret_cast<LPARAM>(types));
+    }
+    if (!setText(fileNameField(dialog), path.c_str())) return false;
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    // Any other box of the dialog (a folder that does not exist) ends the
+    // command, and the dialog is cancelled so that the window goes on.
+    DWORD start = GetTickCount();
+    bool refused = false;
+    while (IsWindow(dialog)) {
+        HWND box = waitForWindow(L"画像として保存", dialog, 0);
+        if (box != nullptr && GetDlgItem(box, IDYES) != nullptr) {
+            PostMessageW(box, WM_COMMAND, IDYES, 0);
+        } else if (box != nullptr || GetTickCount() - start > 10000) {
+            std::fwprintf(stderr, L"numpl_remote: the save dialog did not take %ls\n", path.c_str());
+            if (box != nullptr) PostMessageW(box, WM_COMMAND, IDOK, 0);
+            for (int i = 0; i < 100 && box != nullptr && IsWindow(box); ++i) Sleep(10);
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            refused = true;
+            start = GetTickCount();
+        }
+        if (refused && GetTickCount() - start > 10000) return false;
+        Sleep(20);
+    }
+    if (refused) return false;
+    if (!answers(frame)) return false;
+    if (closeMessageBoxes()) {
+        std::fwprintf(stderr, L"numpl_remote: the window could not save %ls\n", path.c_str());
+        return false;
+    }
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 // Runs the command at args[i] and moves i past its arguments.
 bool runCommand(HWND frame, const std::vector<std::wstring>& args, size_t& i) {
     const std::wstring& command = args[i++];
@@ -353,6 +433,11 @@ bool runCommand(HWND frame, const std::vector<std::wstring>& args, size_t& i) {
         const wchar_t* cell = next();
         const wchar_t* text = next();
         return cell != nullptr && text != nullptr && paste(frame, _wtoi(cell), text);
+    }
+    if (command == L"picture") {
+        const wchar_t* type = next();
+        const wchar_t* path = next();
+        return type != nullptr && path != nullptr && savePicture(frame, type, path);
     }
     if (command == L"stress") {
         const wchar_t* count = next();

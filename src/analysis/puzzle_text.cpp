@@ -348,14 +348,15 @@ void setGivens(Puzzle* puzzle, const int32_t* cells) {
     }
 }
 
-void formatGrid(int32_t boxOrder, int32_t* const* grid, char* out) {
+char digitSymbol(int32_t value) {
     static const char symbols[] = ".123456789ABCDEFGHIJKLMNOP";
+    return (value >= 0 && value <= MAX_SIDE) ? symbols[value] : '?';
+}
+
+void formatGrid(int32_t boxOrder, int32_t* const* grid, char* out) {
     int32_t side = boxOrder * boxOrder;
     for (int32_t r = 0; r < side; ++r) {
-        for (int32_t c = 0; c < side; ++c) {
-            int32_t v = grid[r][c];
-            *out++ = (v >= 0 && v <= MAX_SIDE) ? symbols[v] : '?';
-        }
+        for (int32_t c = 0; c < side; ++c) *out++ = digitSymbol(grid[r][c]);
     }
     *out = '\0';
 }

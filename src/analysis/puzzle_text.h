@@ -68,6 +68,10 @@ bool findRepeatedDigit(int32_t boxOrder, const int32_t* cells, int32_t* cell, in
 // Copies cells[N*N] into the puzzle's givens; the box orders must match.
 void setGivens(Puzzle* puzzle, const int32_t* cells);
 
+// The character that the one-line form writes for a cell value: '.' for 0,
+// '1'-'9', then 'A'-'P' for 10-25; '?' for anything else.
+char digitSymbol(int32_t value);
+
 // Writes an N x N grid as N*N characters and a terminating NUL into out,
 // which holds at least N*N+1 characters. 0 becomes '.'.
 void formatGrid(int32_t boxOrder, int32_t* const* grid, char* out);

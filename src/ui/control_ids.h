@@ -13,6 +13,7 @@
 #define IDM_EXIT 40001                // "ファイル" -> "終了"
 #define IDM_OPEN 40002                // "ファイル" -> "開く..."
 #define IDM_SAVE_AS 40003             // "ファイル" -> "名前を付けて保存..."
+#define IDM_SAVE_PICTURE 40004        // "ファイル" -> "画像として保存..."
 #define IDM_COPY_PUZZLE 40011         // "編集" -> "問題をコピー"
 #define IDM_COPY_SOLUTION 40012       // "編集" -> "解をコピー"
 #define IDM_PASTE 40013               // "編集" -> "貼り付け"

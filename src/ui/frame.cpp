@@ -9,6 +9,7 @@
 #include "ui/display_scale.h"
 #include "ui/grid_editor.h"
 #include "ui/help.h"
+#include "ui/picture_export.h"
 #include "ui/puzzle_exchange.h"
 #include "ui/control_ids.h"
 #include "ui/settings.h"
@@ -83,6 +84,10 @@ LRESULT onFrameCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
     }
     if (zoomPercent(id) != 0 || id == IDM_ZOOM_FIT) {
         chooseZoom(id);
+        return 0;
+    }
+    if (id == IDM_SAVE_PICTURE) {
+        savePictureAs();
         return 0;
     }
     if (runHelpCommand(frame, id)) return 0;

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "analysis/puzzle_text.h"
+#include "ui/file_replace.h"
 #include "ui/grid_editor.h"
 #include "ui/ui_state.h"
 
@@ -244,21 +245,6 @@ std::string asUtf8(const std::string& bytes) {
     return bytes;
 }
 
-bool writeWhole(HANDLE file, const std::string& bytes) {
-    DWORD done = 0;
-    return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) != 0 &&
-           done == bytes.size() && FlushFileBuffers(file) != 0;
-}
-
-// The folder part of a path, "." when it has none.
-std::wstring folderOf(const wchar_t* path) {
-    std::wstring full(path);
-    size_t slash = full.find_last_of(L"\\/");
-    if (slash == std::wstring::npos) return L".";
-    if (slash == 0 || (slash == 2 && full[1] == L':')) return full.substr(0, slash + 1);
-    return full.substr(0, slash);
-}
-
 bool askPath(bool save, wchar_t* path, DWORD size) {
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
@@ -350,21 +336,7 @@ bool openPuzzleFile(const wchar_t* path) {
 bool savePuzzleFile(const wchar_t* path) {
     if (uiState.puzzle == nullptr || windowLayout.boxOrder == 0) return false;
     std::wstring line = oneLine(uiState.puzzle->givens) + L"\r\n";
-    std::string bytes = toUtf8(line.data(), static_cast<int>(line.size()));
-    std::wstring folder = folderOf(path);
-    wchar_t temporary[MAX_PATH];
-    bool saved = GetTempFileNameW(folder.c_str(), L"npl", 0, temporary) != 0;
-    if (saved) {
-        HANDLE file = CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        saved = file != INVALID_HANDLE_VALUE;
-        if (saved) {
-            saved = writeWhole(file, bytes);
-            saved = CloseHandle(file) != 0 && saved;
-        }
-        // Only a completely written file takes the place of the old one.
-        saved = saved && MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-        if (!saved) DeleteFileW(temporary);
-    }
+    bool saved = replaceFileContents(path, toUtf8(line.data(), static_cast<int>(line.size())));
     if (!saved) showMessage(std::wstring(L"ファイル「") + path + L"」に保存できませんでした。");
     return saved;
 }

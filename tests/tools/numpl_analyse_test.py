@@ -6,8 +6,11 @@ solutions that are valid grids, the second solution, the thread-count and
 jobs options and the timeout."""
 
 import os
+import shutil
 import subprocess
 import sys
+import tempfile
+import xml.etree.ElementTree as ElementTree
 
 ANALYSER = sys.argv[1:]  # the program, behind an emulator when cross-built
 
@@ -25,13 +28,17 @@ LOCKED = "..9.....3.....9...7.....5.6..65..4.....3......28......3..75.6..6......
 
 
 def run(lines, *options, expect_status):
+    return run_raw(lines, *options, expect_status=expect_status)[0]
+
+
+def run_raw(lines, *options, expect_status):
     done = subprocess.run(ANALYSER + list(options), input=("\n".join(lines) + "\n").encode(),
                           capture_output=True, timeout=120)
     done.stdout, done.stderr = done.stdout.decode(), done.stderr.decode()
     assert done.returncode == expect_status, f"exit {done.returncode}, stderr {done.stderr!r}"
     if expect_status != 2:
         assert "puzzles" in done.stderr, f"no summary on standard error: {done.stderr!r}"
-    return [line.rstrip("\r").split("\t") for line in done.stdout.splitlines()]
+    return [line.rstrip("\r").split("\t") for line in done.stdout.splitlines()], done.stderr
 
 
 def symbols(n):
@@ -150,6 +157,44 @@ def check_second(empty4):
     assert timed[0][0] == "timeout" and len(timed[0]) == 3, timed
 
 
+def check_pictures():
+    """--svg draws every line that holds a puzzle as DIR/NNNN.svg, named by
+    the line's number in the input, while the output keeps its order under
+    --jobs; each picture parses as XML and holds the grid's thick lines and
+    one text per given. A picture that cannot take its name is reported
+    with status 4 and leaves no temporary file; a missing folder is a bad
+    option."""
+    ns = "{http://www.w3.org/2000/svg}"
+    sixteen, _, expected = next(row for row in known_answers() if len(row[0]) == 256)
+    lines = ["# comment", LOCKED, "", "123", sixteen, HARD25, "11" + "." * 79]
+    pictures = {"0002.svg": (LOCKED, 3), "0005.svg": (sixteen, 4), "0006.svg": (HARD25, 5),
+                "0007.svg": ("11" + "." * 79, 3)}
+    folder = tempfile.mkdtemp(prefix="numpl-svg-")
+    try:
+        with open(os.path.join(folder, "0002.svg"), "w") as old:
+            old.write("an older picture, replaced")
+        # The timeout is long enough for the 16x16 grid even under a sanitizer.
+        out = run(lines, "--svg", folder, "--jobs", "2", "--timeout", "5", expect_status=1)
+        assert [line[0] for line in out] == ["1", "error", expected[0], "timeout", "0"], out
+        assert sorted(os.listdir(folder)) == sorted(pictures), os.listdir(folder)
+        for name, (grid, n) in pictures.items():
+            root = ElementTree.parse(os.path.join(folder, name)).getroot()
+            groups = {g.get("id"): g for g in root.iter(ns + "g")}
+            assert len(groups["box-lines"].findall(ns + "line")) == 2 * (n + 1), name
+            texts = [t.text for t in groups["digits"].findall(ns + "text")]
+            assert texts == [ch.upper() for ch in grid if ch not in ".0"], (name, texts)
+
+        os.remove(os.path.join(folder, "0005.svg"))
+        os.mkdir(os.path.join(folder, "0005.svg"))
+        _, errors = run_raw([LOCKED] * 6, "--svg", folder, expect_status=4)
+        assert "0005.svg" in errors, errors
+        assert not [name for name in os.listdir(folder) if name.endswith(".tmp")], os.listdir(folder)
+        assert os.path.isfile(os.path.join(folder, "0006.svg")), "the lines after a failure lost their pictures"
+    finally:
+        shutil.rmtree(folder)
+    run([LOCKED], "--svg", os.path.join(folder, "missing"), expect_status=2)
+
+
 def main():
     duplicate = "11" + "." * 79
     empty4 = "." * 16
@@ -185,6 +230,7 @@ def main():
     check_errors()
     check_second(empty4)
     check_known_answers()
+    check_pictures()
 
     # Bad options are refused before any input is read.
     run([], "--threads", expect_status=2)

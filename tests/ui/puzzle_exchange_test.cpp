@@ -183,7 +183,8 @@ TEST_F(ExchangeTest, MenusCarryTheirItemsAndFixedIds) {
     };
     const Item items[] = {
         {0, 0, IDM_OPEN, L"開く...\tCtrl+O"},       {0, 1, IDM_SAVE_AS, L"名前を付けて保存...\tCtrl+S"},
-        {0, 3, IDM_EXIT, L"終了"},                   {1, 0, IDM_COPY_PUZZLE, L"問題をコピー\tCtrl+C"},
+        {0, 2, IDM_SAVE_PICTURE, L"画像として保存..."},
+        {0, 4, IDM_EXIT, L"終了"},                   {1, 0, IDM_COPY_PUZZLE, L"問題をコピー\tCtrl+C"},
         {1, 1, IDM_COPY_SOLUTION, L"解をコピー"},    {1, 2, IDM_PASTE, L"貼り付け\tCtrl+V"},
         {1, 4, IDM_CLEAR_ALL, L"すべて消去"},        {2, 0, IDM_SHOW_DIFFERENCES, L"別解との違い"},
         {3, 0, IDM_GUIDE, L"使い方"},                {3, 2, IDM_ABOUT, L"バージョン情報"},
@@ -200,7 +201,7 @@ TEST_F(ExchangeTest, MenusCarryTheirItemsAndFixedIds) {
         GetMenuStringW(popup, item.position, text, 64, MF_BYPOSITION);
         EXPECT_STREQ(item.text, text);
     }
-    EXPECT_EQ(4, GetMenuItemCount(GetSubMenu(menu, 0))) << "終了 stays the last item of ファイル";
+    EXPECT_EQ(5, GetMenuItemCount(GetSubMenu(menu, 0))) << "終了 stays the last item of ファイル";
     // 表示 -> 拡大率 holds the four zoom choices in order.
     HMENU zoom = GetSubMenu(GetSubMenu(menu, 2), 2);
     ASSERT_NE(nullptr, zoom);
@@ -214,6 +215,7 @@ TEST_F(ExchangeTest, MenusCarryTheirItemsAndFixedIds) {
     }
     EXPECT_EQ(40002, IDM_OPEN);
     EXPECT_EQ(40003, IDM_SAVE_AS);
+    EXPECT_EQ(40004, IDM_SAVE_PICTURE);
     EXPECT_EQ(40011, IDM_COPY_PUZZLE);
     EXPECT_EQ(40012, IDM_COPY_SOLUTION);
     EXPECT_EQ(40013, IDM_PASTE);
