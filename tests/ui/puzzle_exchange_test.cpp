@@ -36,17 +36,6 @@ std::string toUtf8(const std::wstring& text) {
     return out;
 }
 
-bool setClipboard(const std::wstring& text) {
-    if (!OpenClipboard(nullptr)) return false;
-    EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    wmemcpy(static_cast<wchar_t*>(GlobalLock(block)), text.c_str(), text.size() + 1);
-    GlobalUnlock(block);
-    bool placed = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
-    CloseClipboard();
-    return placed;
-}
-
 std::wstring clipboard() {
     std::wstring text;
     if (!OpenClipboard(nullptr)) return L"<not opened>";
@@ -183,9 +172,10 @@ TEST_F(ExchangeTest, MenusCarryTheirItemsAndFixedIds) {
     };
     const Item items[] = {
         {0, 0, IDM_OPEN, L"開く...\tCtrl+O"},       {0, 1, IDM_SAVE_AS, L"名前を付けて保存...\tCtrl+S"},
-        {0, 3, IDM_EXIT, L"終了"},                   {1, 0, IDM_COPY_PUZZLE, L"問題をコピー\tCtrl+C"},
-        {1, 1, IDM_COPY_SOLUTION, L"解をコピー"},    {1, 2, IDM_PASTE, L"貼り付け\tCtrl+V"},
-        {1, 4, IDM_CLEAR_ALL, L"すべて消去"},        {2, 0, IDM_SHOW_DIFFERENCES, L"別解との違い"},
+        {0, 3, IDM_EXIT, L"終了"},                   {1, 0, IDM_UNDO, L"元に戻す\tCtrl+Z"},
+        {1, 1, IDM_REDO, L"やり直し\tCtrl+Y"},       {1, 3, IDM_COPY_PUZZLE, L"問題をコピー\tCtrl+C"},
+        {1, 4, IDM_COPY_SOLUTION, L"解をコピー"},    {1, 5, IDM_PASTE, L"貼り付け\tCtrl+V"},
+        {1, 7, IDM_CLEAR_ALL, L"すべて消去"},        {2, 0, IDM_SHOW_DIFFERENCES, L"別解との違い"},
         {3, 0, IDM_GUIDE, L"使い方"},                {3, 2, IDM_ABOUT, L"バージョン情報"},
     };
     const wchar_t* popups[] = {L"ファイル", L"編集", L"表示", L"ヘルプ"};
@@ -218,6 +208,8 @@ TEST_F(ExchangeTest, MenusCarryTheirItemsAndFixedIds) {
     EXPECT_EQ(40012, IDM_COPY_SOLUTION);
     EXPECT_EQ(40013, IDM_PASTE);
     EXPECT_EQ(40014, IDM_CLEAR_ALL);
+    EXPECT_EQ(40015, IDM_UNDO);
+    EXPECT_EQ(40016, IDM_REDO);
     EXPECT_EQ(40021, IDM_SHOW_DIFFERENCES);
 }
 

@@ -15,6 +15,17 @@ std::wstring textOf(HWND window) {
     return text;
 }
 
+bool setClipboard(const std::wstring& text) {
+    if (!OpenClipboard(nullptr)) return false;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    wmemcpy(static_cast<wchar_t*>(GlobalLock(block)), text.c_str(), text.size() + 1);
+    GlobalUnlock(block);
+    bool placed = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+    CloseClipboard();
+    return placed;
+}
+
 RECT rectInParent(HWND window) {
     RECT rect;
     GetWindowRect(window, &rect);

@@ -23,6 +23,9 @@ constexpr DWORD DEFAULT_LIMIT_MS = 30000;
 
 std::wstring textOf(HWND window);
 
+// Puts text on the clipboard as CF_UNICODETEXT; false when it cannot.
+bool setClipboard(const std::wstring& text);
+
 // Position and size of a window in its parent's client area.
 RECT rectInParent(HWND window);
 
