@@ -54,9 +54,7 @@ void recordCellEdit(UndoHistory* history, int32_t boxOrder, int32_t index, int32
     history->openCell = index;
 }
 
-void closeCellEdit(UndoHistory* history) {
-    history->openCell = -1;
-}
+void closeCellEdit(UndoHistory* history) { history->openCell = -1; }
 
 void recordGridChange(UndoHistory* history, int32_t boxOrderBefore, const int32_t* before, int32_t boxOrderAfter,
                       const int32_t* after) {
@@ -92,12 +90,8 @@ bool redoStep(UndoHistory* history, int32_t* boxOrder, int32_t* cells) {
     return true;
 }
 
-bool canUndo(const UndoHistory* history) {
-    return history->position > 0;
-}
+bool canUndo(const UndoHistory* history) { return history->position > 0; }
 
-bool canRedo(const UndoHistory* history) {
-    return history->position < history->steps.size();
-}
+bool canRedo(const UndoHistory* history) { return history->position < history->steps.size(); }
 
 } // namespace numpl

@@ -17,9 +17,9 @@ namespace numpl {
 constexpr size_t HISTORY_LIMIT = 10000;
 
 struct CellChange {
-    int32_t index;   // cell r*N + c
-    int32_t before;  // its given before the step, 0 = empty
-    int32_t after;   // and after it
+    int32_t index;  // cell r*N + c
+    int32_t before; // its given before the step, 0 = empty
+    int32_t after;  // and after it
 };
 
 // One step. Within one grid size only the cells that changed are listed.
@@ -27,15 +27,15 @@ struct CellChange {
 // grid, `before` read in the old grid and `after` in the new one, since the
 // two grids have nothing in common to leave out.
 struct HistoryStep {
-    int32_t boxOrderBefore;           // n of the grid before the step
-    int32_t boxOrderAfter;            // n after it; differs only for a size change
-    std::vector<CellChange> changes;  // in index order, except the one cell of an edit
+    int32_t boxOrderBefore;          // n of the grid before the step
+    int32_t boxOrderAfter;           // n after it; differs only for a size change
+    std::vector<CellChange> changes; // in index order, except the one cell of an edit
 };
 
 struct UndoHistory {
-    std::deque<HistoryStep> steps;  // oldest first
-    size_t position = 0;            // steps[0, position) can be undone, the rest redone
-    int32_t openCell = -1;          // the cell whose edit the last step still collects; -1 none
+    std::deque<HistoryStep> steps; // oldest first
+    size_t position = 0;           // steps[0, position) can be undone, the rest redone
+    int32_t openCell = -1;         // the cell whose edit the last step still collects; -1 none
 };
 
 // Forgets every step: nothing to undo or redo.

@@ -15,7 +15,7 @@ namespace numpl {
 namespace {
 
 UndoHistory history;
-int32_t focusCell = -1;  // the cell that last got the focus; -1 none since the grid was built
+int32_t focusCell = -1; // the cell that last got the focus; -1 none since the grid was built
 
 // Text typed within the last 100 ms is not in the givens yet. It is read in
 // now, as the next tick would read it, so that an undo right after typing
@@ -88,13 +88,9 @@ void noteGridRebuild(int32_t boxOrder) {
     recordGridChange(&history, oldOrder, old, boxOrder, EMPTY);
 }
 
-void undoEdit() {
-    moveInHistory(undoStep);
-}
+void undoEdit() { moveInHistory(undoStep); }
 
-void redoEdit() {
-    moveInHistory(redoStep);
-}
+void redoEdit() { moveInHistory(redoStep); }
 
 bool runHistoryCommand(int id) {
     switch (id) {

@@ -23,9 +23,6 @@
 namespace numpl::test {
 namespace {
 
-// Two solutions, which differ in a few cells.
-const char TWO_9[] = "....7....6..195....98....6.8...6...34..8.3..17...2...6.6....28....419..5....8..79";
-
 std::wstring widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
 std::string toUtf8(const std::wstring& text) {
@@ -138,26 +135,6 @@ protected:
     void SetUp() override {
         UiTest::SetUp();
         ASSERT_TRUE(waitForCount(L"1000以上"));
-    }
-
-    void command(int id) { SendMessageW(frame, WM_COMMAND, id, 0); }
-
-    // The state a menu item shows when its popup opens.
-    UINT menuState(int popup, int id) {
-        HMENU menu = GetMenu(frame);
-        SendMessageW(frame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(GetSubMenu(menu, popup)), popup);
-        return GetMenuState(menu, id, MF_BYCOMMAND);
-    }
-
-    std::vector<int> cellValues(int side) {
-        std::vector<int> values;
-        for (int k = 0; k < side * side; ++k) values.push_back(_wtoi(cellText(k).c_str()));
-        return values;
-    }
-
-    void pasteInto(int k, const std::wstring& text) {
-        ASSERT_TRUE(setClipboard(text));
-        SendMessageW(cell(k), WM_PASTE, 0, 0);
     }
 };
 

@@ -122,6 +122,23 @@ bool UiTest::waitForNewResult(const std::wstring& text, DWORD limitMs) {
     return pumpUntil([&] { return countShowed(from, L"解析中", text) && countText() == text; }, limitMs);
 }
 
+void UiTest::pasteInto(int k, const std::wstring& text) {
+    ASSERT_TRUE(setClipboard(text));
+    SendMessageW(cell(k), WM_PASTE, 0, 0);
+}
+
+UINT UiTest::menuState(int popup, int id) {
+    HMENU menu = GetMenu(frame);
+    SendMessageW(frame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(GetSubMenu(menu, popup)), popup);
+    return GetMenuState(menu, id, MF_BYCOMMAND);
+}
+
+std::vector<int> UiTest::cellValues(int side) const {
+    std::vector<int> values;
+    for (int k = 0; k < side * side; ++k) values.push_back(_wtoi(cellText(k).c_str()));
+    return values;
+}
+
 HWND UiTest::cell(int k) const {
     return GetDlgItem(leftPane, CELL_ID_BASE + k);
 }

@@ -48,6 +48,14 @@ protected:
     // Waits for an analysis that starts after this call to end with `text`.
     bool waitForNewResult(const std::wstring& text, DWORD limitMs = DEFAULT_LIMIT_MS);
 
+    // Puts text on the clipboard and pastes it into cell k, as Ctrl+V does.
+    void pasteInto(int k, const std::wstring& text);
+    // The state a menu item shows when its popup opens.
+    UINT menuState(int popup, int id);
+    // A menu command of the frame, as the menu sends it.
+    void command(int id) { SendMessageW(frame, WM_COMMAND, id, 0); }
+    // The numbers in the N x N cells, 0 for an empty cell.
+    std::vector<int> cellValues(int side) const;
     HWND cell(int k) const;
     HWND control(int id) const;  // a control of the right pane
     std::wstring cellText(int k) const { return textOf(cell(k)); }
