@@ -14,9 +14,6 @@ namespace numpl {
 
 namespace {
 
-UndoHistory history;
-int32_t focusCell = -1; // the cell that last got the focus; -1 none since the grid was built
-
 // Text typed within the last 100 ms is not in the givens yet. It is read in
 // now, as the next tick would read it, so that an undo right after typing
 // takes back that typing and the menu knows there is something to undo. The
@@ -47,26 +44,21 @@ void moveInHistory(bool (*move)(UndoHistory*, int32_t*, int32_t*)) {
     int32_t boxOrder = 0;
     int32_t cells[MAX_CELLS];
     currentGrid(&boxOrder, cells);
-    if (boxOrder == 0 || !move(&history, &boxOrder, cells)) return;
+    if (boxOrder == 0 || !move(&uiState.history, &boxOrder, cells)) return;
     restoreGivens(boxOrder, cells);
 }
 
 } // namespace
 
-void resetEditHistory() {
-    clearHistory(&history);
-    focusCell = -1;
-}
-
 void noteCellFocus(int32_t k) {
-    if (k == focusCell) return;
-    focusCell = k;
-    closeCellEdit(&history);
+    if (k == uiState.focusCell) return;
+    uiState.focusCell = k;
+    closeCellEdit(&uiState.history);
 }
 
 void noteCellEdit(int32_t k, int32_t before, int32_t after) {
-    recordCellEdit(&history, windowLayout.boxOrder, k, before, after);
-    if (k != focusCell) closeCellEdit(&history);
+    recordCellEdit(&uiState.history, windowLayout.boxOrder, k, before, after);
+    if (k != uiState.focusCell) closeCellEdit(&uiState.history);
 }
 
 void noteGridReplacement(int32_t boxOrder, const int32_t* cells) {
@@ -74,18 +66,18 @@ void noteGridReplacement(int32_t boxOrder, const int32_t* cells) {
     int32_t oldOrder = 0;
     int32_t old[MAX_CELLS];
     currentGrid(&oldOrder, old);
-    if (oldOrder != 0) recordGridChange(&history, oldOrder, old, boxOrder, cells);
+    if (oldOrder != 0) recordGridChange(&uiState.history, oldOrder, old, boxOrder, cells);
 }
 
 void noteGridRebuild(int32_t boxOrder) {
     static const int32_t EMPTY[MAX_CELLS] = {};
     // The cells are made anew, so no cell of the new grid has the focus yet.
-    focusCell = -1;
+    uiState.focusCell = -1;
     if (windowLayout.boxOrder == 0 || uiState.pendingBoxOrder == boxOrder) return;
     int32_t oldOrder = 0;
     int32_t old[MAX_CELLS];
     currentGrid(&oldOrder, old);
-    recordGridChange(&history, oldOrder, old, boxOrder, EMPTY);
+    recordGridChange(&uiState.history, oldOrder, old, boxOrder, EMPTY);
 }
 
 void undoEdit() { moveInHistory(undoStep); }
@@ -102,8 +94,8 @@ bool runHistoryCommand(int id) {
 
 void updateHistoryMenu(HMENU menu) {
     readTypedCells();
-    EnableMenuItem(menu, IDM_UNDO, MF_BYCOMMAND | (canUndo(&history) ? MF_ENABLED : MF_GRAYED));
-    EnableMenuItem(menu, IDM_REDO, MF_BYCOMMAND | (canRedo(&history) ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu, IDM_UNDO, MF_BYCOMMAND | (canUndo(&uiState.history) ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu, IDM_REDO, MF_BYCOMMAND | (canRedo(&uiState.history) ? MF_ENABLED : MF_GRAYED));
 }
 
 } // namespace numpl

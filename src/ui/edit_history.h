@@ -10,9 +10,6 @@
 
 namespace numpl {
 
-// A new frame starts with nothing to undo or redo.
-void resetEditHistory();
-
 // Cell k got the keyboard focus: the edit of the cell before it is complete.
 void noteCellFocus(int32_t k);
 

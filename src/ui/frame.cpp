@@ -35,7 +35,6 @@ HWND createPane(HWND frame, const wchar_t* className, DWORD style) {
 // layout exist.
 LRESULT onFrameCreate(HWND frame) {
     resetUiState();
-    resetEditHistory();
     setDisplayDpi(dpiOf(frame));
     displayScale.zoomCommand = loadZoomCommand();
     centreFrame(frame);

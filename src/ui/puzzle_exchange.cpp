@@ -1,8 +1,8 @@
 // Puzzles in and out of the window. Every way a whole puzzle comes in (paste,
-// open, drop, the command line, emptying the grid) ends in fillGrid, which
-// writes all givens at once so that exactly one analysis follows; a puzzle
-// of another size first waits for the size change, which may have to stop a
-// running analysis.
+// open, drop, the command line, emptying the grid, undo and redo) ends in
+// fillGrid, which writes all givens at once so that exactly one analysis
+// follows; a puzzle of another size first waits for the size change, which
+// may have to stop a running analysis.
 #include "ui/puzzle_exchange.h"
 
 #include <commdlg.h>

@@ -53,13 +53,12 @@ bool cellMarkedAsDifferent(int32_t k);
 void forgetDifferences();
 
 // Replaces the whole grid by a puzzle of box order n (N*N cells, 0 empty),
-// switching the size when needed, as one step that 元に戻す takes back. The
-// grid should hold no repeated digit. Paste, open, drop, the command line and
-// すべて消去 go through here; exactly one analysis follows.
+// switching the size when needed, as one step that 元に戻す takes back.
+// Paste, open, drop, the command line and すべて消去 go through here; exactly
+// one analysis follows. A repeated digit is shown as a typed one is.
 void replaceGivensAsStep(int32_t boxOrder, const int32_t* cells);
 
-// The same for a grid that undo or redo puts back: no step is recorded. A
-// repeated digit in it is shown as the editor shows one typed.
+// The same for the grid that undo or redo puts back: no step is recorded.
 void restoreGivens(int32_t boxOrder, const int32_t* cells);
 
 // After a size change: puts in the puzzle that waited for this grid size.

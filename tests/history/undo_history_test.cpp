@@ -48,9 +48,8 @@ TEST(UndoHistory, OperationSequencesEndInTheExpectedGrid) {
         for (std::string op; ops >> op;) {
             if (op[0] == 'e') {
                 int32_t k = std::stoi(op.substr(1));
-                int32_t value = std::stoi(op.substr(op.find('=') + 1));
-                recordCellEdit(&history, boxOrder, k, cells[k], value);
-                cells[k] = value;
+                recordCellEdit(&history, boxOrder, k, cells[k], std::stoi(op.substr(op.find('=') + 1)));
+                cells[k] = std::stoi(op.substr(op.find('=') + 1));
             } else if (op[0] == 'c') {
                 closeCellEdit(&history);
             } else if (op[0] == 'g') {
@@ -64,8 +63,8 @@ TEST(UndoHistory, OperationSequencesEndInTheExpectedGrid) {
                 EXPECT_EQ(op.size() == 1, found) << test.name << ": " << op;
             }
         }
-        std::vector<int32_t> shown(cells.begin(), cells.begin() + boxOrder * boxOrder * boxOrder * boxOrder);
-        EXPECT_EQ(cellsFromText(test.shown), shown) << test.name;
+        cells.resize(static_cast<size_t>(boxOrder * boxOrder * boxOrder * boxOrder));
+        EXPECT_EQ(cellsFromText(test.shown), cells) << test.name;
         EXPECT_EQ(test.undoable, history.position) << test.name;
         EXPECT_EQ(test.redoable, canRedo(&history)) << test.name;
     }
@@ -84,7 +83,8 @@ TEST(UndoHistory, KeepsTheNewestStepsUpToTheLimit) {
     size_t undone = 0;
     while (undoStep(&history, &boxOrder, cells.data())) ++undone;
     EXPECT_EQ(HISTORY_LIMIT, undone);
-    EXPECT_EQ(cellsFromText("11111" + std::string(76, '.')), std::vector<int32_t>(cells.begin(), cells.begin() + 81));
+    cells.resize(81);
+    EXPECT_EQ(cellsFromText("11111" + std::string(76, '.')), cells);
 }
 
 } // namespace
