@@ -8,7 +8,7 @@
 
 // The resource compiler reads this part too, so it stays plain macros.
 #define IDR_MAIN_MENU 101             // the frame class's menu
-#define IDR_SHORTCUTS 102             // Ctrl+O and Ctrl+S, translated by the message loop
+#define IDR_SHORTCUTS 102             // Ctrl+O, Ctrl+S, Ctrl+Z and Ctrl+Y, translated by the message loop
 #define IDR_MANIFEST 1                // the application manifest (the id Windows looks for)
 #define IDM_EXIT 40001                // "ファイル" -> "終了"
 #define IDM_OPEN 40002                // "ファイル" -> "開く..."
@@ -18,6 +18,8 @@
 #define IDM_COPY_SOLUTION 40012       // "編集" -> "解をコピー"
 #define IDM_PASTE 40013               // "編集" -> "貼り付け"
 #define IDM_CLEAR_ALL 40014           // "編集" -> "すべて消去"
+#define IDM_UNDO 40015                // "編集" -> "元に戻す"
+#define IDM_REDO 40016                // "編集" -> "やり直し"
 #define IDM_SHOW_DIFFERENCES 40021    // "表示" -> "別解との違い"
 #define IDM_ZOOM_100 40031            // "表示" -> "拡大率" -> "100 %"
 #define IDM_ZOOM_150 40032            // "表示" -> "拡大率" -> "150 %"

@@ -7,6 +7,7 @@
 
 #include "ui/analysis_controls.h"
 #include "ui/display_scale.h"
+#include "ui/edit_history.h"
 #include "ui/grid_editor.h"
 #include "ui/help.h"
 #include "ui/picture_export.h"
@@ -91,8 +92,16 @@ LRESULT onFrameCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     if (runHelpCommand(frame, id)) return 0;
+    if (runHistoryCommand(id)) return 0;
     if (runExchangeCommand(id)) return 0;
     return DefWindowProcW(frame, WM_COMMAND, wParam, lParam);
+}
+
+// Each popup greys what cannot be done now.
+LRESULT onInitMenuPopup(HMENU menu) {
+    updateHistoryMenu(menu);
+    updateExchangeMenu(menu);
+    return 0;
 }
 
 // The Puzzle may be released only once no worker can touch it any more.
@@ -152,7 +161,7 @@ LRESULT CALLBACK frameWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     case WM_DESTROY: return onFrameDestroy();
     case WM_NCDESTROY: releaseDisplayFonts(); return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_DPICHANGED: return onDpiChanged(hwnd, wParam, lParam);
-    case WM_INITMENUPOPUP: updateExchangeMenu(reinterpret_cast<HMENU>(wParam)); return 0;
+    case WM_INITMENUPOPUP: return onInitMenuPopup(reinterpret_cast<HMENU>(wParam));
     case WM_DROPFILES: openDroppedFile(reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_APP_OPEN_AT_START: openStartFile(); return 0;
     // The frame has no use for keys or the mouse, and the default handling

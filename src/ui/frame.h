@@ -14,7 +14,7 @@ HWND openMainFrame(HINSTANCE instance, int showCommand);
 
 LRESULT CALLBACK frameWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
-// Ctrl+O and Ctrl+S wherever the focus is; true when msg was one of them and
+// Ctrl+O, Ctrl+S, Ctrl+Z and Ctrl+Y wherever the focus is; true when msg was one of them and
 // has been handled (the message loop then neither translates nor dispatches it).
 bool translateShortcut(HWND frame, MSG* msg);
 

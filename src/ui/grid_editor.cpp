@@ -8,6 +8,7 @@
 
 #include "ui/analysis_controls.h"
 #include "ui/display_scale.h"
+#include "ui/edit_history.h"
 #include "ui/frame.h"
 #include "ui/puzzle_exchange.h"
 #include "ui/ui_state.h"
@@ -21,6 +22,8 @@ constexpr DWORD SIZE_BUTTON_STYLE = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON;
 constexpr int SIZE_BUTTON_Y = 5;
 constexpr int SIZE_BUTTON_WIDTH = 70;
 constexpr int SIZE_BUTTON_HEIGHT = 30;
+constexpr WPARAM CTRL_Z = 0x1A;  // the characters that Ctrl+Z and Ctrl+Y type
+constexpr WPARAM CTRL_Y = 0x19;
 
 struct SizeButton {
     int id;
@@ -123,17 +126,7 @@ void acceptChange(Puzzle* puzzle, int32_t k, int32_t value) {
     }
     uiState.conflictShown.store(0, std::memory_order_relaxed);
     if (checkGivens(puzzle) != -1) return;
-    uiState.conflictShown.store(1, std::memory_order_relaxed);
-    repaintCell(cell);
-    SetWindowTextW(windowLayout.countBox, L"0");
-    // The stored solution belongs to givens that no longer stand; "解を表示"
-    // must not show it next to the count "0".
-    puzzle->solutionCount.store(0, std::memory_order_relaxed);
-    if (workerRunning()) {
-        SetWindowTextW(windowLayout.countBox, L"0");
-        uiState.restartPending = 1;
-        requestCancel(puzzle);
-    }
+    showConflict(puzzle, k);
 }
 
 } // namespace
@@ -144,6 +137,20 @@ void acceptChange(Puzzle* puzzle, int32_t k, int32_t value) {
 void invalidateAllCells() {
     int32_t cellCount = gridSide() * gridSide();
     for (int32_t k = 0; k < cellCount; ++k) InvalidateRect(windowLayout.cells[k], nullptr, TRUE);
+}
+
+void showConflict(Puzzle* puzzle, int32_t k) {
+    uiState.conflictShown.store(1, std::memory_order_relaxed);
+    repaintCell(windowLayout.cells[k]);
+    SetWindowTextW(windowLayout.countBox, L"0");
+    // The stored solution belongs to givens that no longer stand; "解を表示"
+    // must not show it next to the count "0".
+    puzzle->solutionCount.store(0, std::memory_order_relaxed);
+    if (workerRunning()) {
+        SetWindowTextW(windowLayout.countBox, L"0");
+        uiState.restartPending = 1;
+        requestCancel(puzzle);
+    }
 }
 
 LRESULT CALLBACK leftPaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -173,6 +180,19 @@ LRESULT CALLBACK cellSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
     // Ctrl+V and the context menu both arrive as WM_PASTE: a whole puzzle
     // goes into the grid, while one number is the cell's own business.
     if (msg == WM_PASTE && pasteFromClipboard()) return 0;
+    // The control's own undo knows only its own text: Ctrl+Z, Ctrl+Y and the
+    // context menu's undo take back and make again the grid's steps instead.
+    // Ctrl+Z and Ctrl+Y reach a cell as characters only where the frame's
+    // shortcuts are not translated.
+    if (msg == WM_UNDO || msg == EM_UNDO || (msg == WM_CHAR && wParam == CTRL_Z)) {
+        undoEdit();
+        return TRUE;
+    }
+    if (msg == WM_CHAR && wParam == CTRL_Y) {
+        redoEdit();
+        return 0;
+    }
+    if (msg == WM_SETFOCUS) noteCellFocus(k);
     // Ctrl+C with nothing selected copies the whole puzzle; a selection is
     // copied by the control as always.
     if (msg == WM_COPY) {
@@ -215,6 +235,7 @@ bool rebuildGrid(int32_t boxOrder, WPARAM wParam, LPARAM lParam) {
         uiState.workerThread = nullptr;
         uiState.stopPending = 0;
     }
+    noteGridRebuild(boxOrder);
     windowLayout.boxOrder = boxOrder;
     destroyPuzzle(uiState.puzzle);
     uiState.puzzle = puzzleFactory(boxOrder);
@@ -262,6 +283,7 @@ int32_t scanGrid() {
             InvalidateRect(cell, nullptr, TRUE);
         if (value == old) continue;
         acceptChange(puzzle, k, value);
+        noteCellEdit(k, old, readGiven(puzzle, k / side, k % side));
         changed = 1;
     }
     // Colours follow the givens and the conflict state, so every cell is

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "analysis/puzzle.h"
+
 namespace numpl {
 
 LRESULT CALLBACK leftPaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -29,6 +31,11 @@ bool rebuildGrid(int32_t boxOrder, WPARAM wParam, LPARAM lParam);
 // and refusing entries while a conflict is shown. Returns 1 when a given
 // changed, else 0 (always 0 without a Puzzle).
 int32_t scanGrid();
+
+// Puts the grid into the conflict state for a repeated digit, cell k in
+// red: the count "0", no solution to show, and a running analysis cancelled
+// and followed by one that ends at "0".
+void showConflict(Puzzle* puzzle, int32_t k);
 
 // While the solution is shown, puts back every cell text that differs from it.
 void enforceSolution();

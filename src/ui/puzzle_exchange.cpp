@@ -1,8 +1,8 @@
 // Puzzles in and out of the window. Every way a whole puzzle comes in (paste,
-// open, drop, the command line, emptying the grid) ends in fillGrid, which
-// writes all givens at once so that exactly one analysis follows; a puzzle
-// of another size first waits for the size change, which may have to stop a
-// running analysis.
+// open, drop, the command line, emptying the grid, undo and redo) ends in
+// fillGrid, which writes all givens at once so that exactly one analysis
+// follows; a puzzle of another size first waits for the size change, which
+// may have to stop a running analysis.
 #include "ui/puzzle_exchange.h"
 
 #include <commdlg.h>
@@ -14,6 +14,7 @@
 #include <string>
 
 #include "analysis/puzzle_text.h"
+#include "ui/edit_history.h"
 #include "ui/file_replace.h"
 #include "ui/grid_editor.h"
 #include "ui/ui_state.h"
@@ -153,6 +154,37 @@ void hideShownSolution() {
     if (uiState.solutionShown == 1) SendMessageW(windowLayout.rightPane, WM_COMMAND, HIDE_BUTTON_ID, 0);
 }
 
+// True when the digit of cell k appears again in its row, column or box.
+bool repeatsAPeer(int32_t n, const int32_t* cells, int32_t k) {
+    int32_t side = n * n;
+    int32_t r = k / side;
+    int32_t c = k % side;
+    for (int32_t j = 0; j < side * side; ++j) {
+        if (j == k || cells[j] != cells[k]) continue;
+        int32_t rj = j / side;
+        int32_t cj = j % side;
+        if (rj == r || cj == c || (rj / n == r / n && cj / n == c / n)) return true;
+    }
+    return false;
+}
+
+// A grid put back by undo may repeat a digit, as the grid did when it was
+// typed. It is shown as a typed repeat is: the count "0" and, in red, the
+// last cell that took its digit from the grid and repeats one (or the first
+// repeat, when every such cell kept its digit).
+void showRestoredConflict(Puzzle* puzzle, const int32_t* cells, const bool* took) {
+    if (checkGivens(puzzle) != -1) return;
+    int32_t n = windowLayout.boxOrder;
+    int32_t marked = -1;
+    for (int32_t k = n * n * n * n - 1; k >= 0 && marked == -1; --k) {
+        if (took[k] && repeatsAPeer(n, cells, k)) marked = k;
+    }
+    int32_t earlier = 0;
+    if (marked == -1) findRepeatedDigit(n, cells, &marked, &earlier);
+    uiState.markedCell.store(marked, std::memory_order_relaxed);
+    showConflict(puzzle, marked);
+}
+
 // All givens of the grid on screen at once. The old analysis is cancelled at
 // once, so that no solution of the old givens can be shown or copied, and
 // the next tick starts the one analysis of the new givens.
@@ -162,6 +194,7 @@ void fillGrid(const int32_t* cells) {
     hideShownSolution();
     int32_t side = gridSide();
     wchar_t text[TEXT_BUFFER];
+    bool took[MAX_CELLS] = {};
     for (int32_t k = 0; k < side * side; ++k) {
         HWND cell = windowLayout.cells[k];
         text[0] = L'\0';
@@ -169,6 +202,7 @@ void fillGrid(const int32_t* cells) {
         wchar_t wanted[16] = L"";
         if (cells[k] != 0) swprintf(wanted, 16, L"%d", cells[k]);
         if (std::wcscmp(text, wanted) != 0) SetWindowTextW(cell, wanted);
+        took[k] = cells[k] != 0 && cells[k] != readGiven(puzzle, k / side, k % side);
         writeGiven(puzzle, k / side, k % side, cells[k]);
     }
     uiState.conflictShown.store(0, std::memory_order_relaxed);
@@ -180,6 +214,7 @@ void fillGrid(const int32_t* cells) {
         puzzle->solutionCount.store(0, std::memory_order_relaxed);
     }
     uiState.gridFresh = 1;
+    showRestoredConflict(puzzle, cells, took);
     invalidateAllCells();
 }
 
@@ -306,7 +341,7 @@ bool pasteFromClipboard() {
     int32_t cells[MAX_CELLS];
     int32_t boxOrder = 0;
     if (readForWindow(bytes.data(), bytes.size(), L"貼り付けた文字列を問題として読めません。", cells, &boxOrder)) {
-        takePuzzle(boxOrder, cells);
+        replaceGivensAsStep(boxOrder, cells);
     }
     return true;
 }
@@ -329,7 +364,7 @@ bool openPuzzleFile(const wchar_t* path) {
     int32_t boxOrder = 0;
     std::wstring source = std::wstring(L"ファイル「") + path + L"」の問題を読めません。";
     if (!readForWindow(text.data(), text.size(), source.c_str(), cells, &boxOrder)) return false;
-    takePuzzle(boxOrder, cells);
+    replaceGivensAsStep(boxOrder, cells);
     return true;
 }
 
@@ -354,7 +389,16 @@ void openDroppedFile(HDROP drop) {
 
 void clearAllCells() {
     static const int32_t EMPTY[MAX_CELLS] = {};
-    if (windowLayout.boxOrder != 0) takePuzzle(windowLayout.boxOrder, EMPTY);
+    if (windowLayout.boxOrder != 0) replaceGivensAsStep(windowLayout.boxOrder, EMPTY);
+}
+
+void replaceGivensAsStep(int32_t boxOrder, const int32_t* cells) {
+    noteGridReplacement(boxOrder, cells);
+    takePuzzle(boxOrder, cells);
+}
+
+void restoreGivens(int32_t boxOrder, const int32_t* cells) {
+    takePuzzle(boxOrder, cells);
 }
 
 void toggleDifferences() {

@@ -52,6 +52,15 @@ bool cellMarkedAsDifferent(int32_t k);
 // The marking belongs to the givens it was made for: a change ends it.
 void forgetDifferences();
 
+// Replaces the whole grid by a puzzle of box order n (N*N cells, 0 empty),
+// switching the size when needed, as one step that 元に戻す takes back.
+// Paste, open, drop, the command line and すべて消去 go through here; exactly
+// one analysis follows. A repeated digit is shown as a typed one is.
+void replaceGivensAsStep(int32_t boxOrder, const int32_t* cells);
+
+// The same for the grid that undo or redo puts back: no step is recorded.
+void restoreGivens(int32_t boxOrder, const int32_t* cells);
+
 // After a size change: puts in the puzzle that waited for this grid size.
 void fillPendingPuzzle();
 

@@ -57,6 +57,8 @@ void resetUiState() {
     uiState.finalTextWritten.store(0, std::memory_order_relaxed);
     uiState.differencesShown = 0;
     uiState.pendingBoxOrder = 0;
+    clearHistory(&uiState.history);
+    uiState.focusCell = -1;
 }
 
 bool workerRunning() {

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "analysis/puzzle.h"
+#include "history/undo_history.h"
 #include "ui/control_ids.h"
 
 namespace numpl {
@@ -61,6 +62,8 @@ struct UiState {
     int32_t differencesShown;             // empty cells where the second solution differs are marked
     int32_t pendingBoxOrder;              // a pasted or opened puzzle waits for its grid size; 0 none
     int32_t pendingCells[MAX_CELLS];      // its givens, cell r*N + c
+    UndoHistory history;                  // the steps that 元に戻す and やり直し move through
+    int32_t focusCell;                    // the cell that last got the focus; -1 none since the grid was built
 };
 
 extern WindowLayout windowLayout;
@@ -88,7 +91,8 @@ int32_t visibleCount(const Puzzle* puzzle);
 // Writes a number into a field or cell as the user would type it.
 void setNumber(HWND window, int32_t value);
 
-// Sets every field of both records to its start value (zero, none, markedCell -1).
+// Sets every field of both records to its start value (zero, none,
+// markedCell and focusCell -1, an empty history).
 // Only for a moment when no worker exists.
 void resetUiState();
 

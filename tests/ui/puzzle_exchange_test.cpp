@@ -23,9 +23,6 @@
 namespace numpl::test {
 namespace {
 
-// Two solutions, which differ in a few cells.
-const char TWO_9[] = "....7....6..195....98....6.8...6...34..8.3..17...2...6.6....28....419..5....8..79";
-
 std::wstring widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
 std::string toUtf8(const std::wstring& text) {
@@ -34,17 +31,6 @@ std::string toUtf8(const std::wstring& text) {
                                     static_cast<int>(out.size()), nullptr, nullptr);
     out.resize(static_cast<size_t>(bytes > 0 ? bytes : 0));
     return out;
-}
-
-bool setClipboard(const std::wstring& text) {
-    if (!OpenClipboard(nullptr)) return false;
-    EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    wmemcpy(static_cast<wchar_t*>(GlobalLock(block)), text.c_str(), text.size() + 1);
-    GlobalUnlock(block);
-    bool placed = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
-    CloseClipboard();
-    return placed;
 }
 
 std::wstring clipboard() {
@@ -150,26 +136,6 @@ protected:
         UiTest::SetUp();
         ASSERT_TRUE(waitForCount(L"1000以上"));
     }
-
-    void command(int id) { SendMessageW(frame, WM_COMMAND, id, 0); }
-
-    // The state a menu item shows when its popup opens.
-    UINT menuState(int popup, int id) {
-        HMENU menu = GetMenu(frame);
-        SendMessageW(frame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(GetSubMenu(menu, popup)), popup);
-        return GetMenuState(menu, id, MF_BYCOMMAND);
-    }
-
-    std::vector<int> cellValues(int side) {
-        std::vector<int> values;
-        for (int k = 0; k < side * side; ++k) values.push_back(_wtoi(cellText(k).c_str()));
-        return values;
-    }
-
-    void pasteInto(int k, const std::wstring& text) {
-        ASSERT_TRUE(setClipboard(text));
-        SendMessageW(cell(k), WM_PASTE, 0, 0);
-    }
 };
 
 TEST_F(ExchangeTest, MenusCarryTheirItemsAndFixedIds) {
@@ -184,9 +150,10 @@ TEST_F(ExchangeTest, MenusCarryTheirItemsAndFixedIds) {
     const Item items[] = {
         {0, 0, IDM_OPEN, L"開く...\tCtrl+O"},       {0, 1, IDM_SAVE_AS, L"名前を付けて保存...\tCtrl+S"},
         {0, 2, IDM_SAVE_PICTURE, L"画像として保存..."},
-        {0, 4, IDM_EXIT, L"終了"},                   {1, 0, IDM_COPY_PUZZLE, L"問題をコピー\tCtrl+C"},
-        {1, 1, IDM_COPY_SOLUTION, L"解をコピー"},    {1, 2, IDM_PASTE, L"貼り付け\tCtrl+V"},
-        {1, 4, IDM_CLEAR_ALL, L"すべて消去"},        {2, 0, IDM_SHOW_DIFFERENCES, L"別解との違い"},
+        {0, 4, IDM_EXIT, L"終了"},                   {1, 0, IDM_UNDO, L"元に戻す\tCtrl+Z"},
+        {1, 1, IDM_REDO, L"やり直し\tCtrl+Y"},       {1, 3, IDM_COPY_PUZZLE, L"問題をコピー\tCtrl+C"},
+        {1, 4, IDM_COPY_SOLUTION, L"解をコピー"},    {1, 5, IDM_PASTE, L"貼り付け\tCtrl+V"},
+        {1, 7, IDM_CLEAR_ALL, L"すべて消去"},        {2, 0, IDM_SHOW_DIFFERENCES, L"別解との違い"},
         {3, 0, IDM_GUIDE, L"使い方"},                {3, 2, IDM_ABOUT, L"バージョン情報"},
     };
     const wchar_t* popups[] = {L"ファイル", L"編集", L"表示", L"ヘルプ"};
@@ -220,6 +187,8 @@ TEST_F(ExchangeTest, MenusCarryTheirItemsAndFixedIds) {
     EXPECT_EQ(40012, IDM_COPY_SOLUTION);
     EXPECT_EQ(40013, IDM_PASTE);
     EXPECT_EQ(40014, IDM_CLEAR_ALL);
+    EXPECT_EQ(40015, IDM_UNDO);
+    EXPECT_EQ(40016, IDM_REDO);
     EXPECT_EQ(40021, IDM_SHOW_DIFFERENCES);
 }
 

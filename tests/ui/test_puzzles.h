@@ -21,6 +21,9 @@ inline const char UNIQUE_9[] =
     "...419..5"
     "....8..79";
 
+// Two solutions, which differ in a few cells.
+inline const char TWO_9[] = "....7....6..195....98....6.8...6...34..8.3..17...2...6.6....28....419..5....8..79";
+
 inline const char SOLUTION_9[] =
     "534678912"
     "672195348"

@@ -15,6 +15,17 @@ std::wstring textOf(HWND window) {
     return text;
 }
 
+bool setClipboard(const std::wstring& text) {
+    if (!OpenClipboard(nullptr)) return false;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    wmemcpy(static_cast<wchar_t*>(GlobalLock(block)), text.c_str(), text.size() + 1);
+    GlobalUnlock(block);
+    bool placed = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+    CloseClipboard();
+    return placed;
+}
+
 RECT rectInParent(HWND window) {
     RECT rect;
     GetWindowRect(window, &rect);
@@ -109,6 +120,23 @@ bool UiTest::waitForGrid(int side, DWORD limitMs) {
 bool UiTest::waitForNewResult(const std::wstring& text, DWORD limitMs) {
     size_t from = countHistory.size();
     return pumpUntil([&] { return countShowed(from, L"解析中", text) && countText() == text; }, limitMs);
+}
+
+void UiTest::pasteInto(int k, const std::wstring& text) {
+    ASSERT_TRUE(setClipboard(text));
+    SendMessageW(cell(k), WM_PASTE, 0, 0);
+}
+
+UINT UiTest::menuState(int popup, int id) {
+    HMENU menu = GetMenu(frame);
+    SendMessageW(frame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(GetSubMenu(menu, popup)), popup);
+    return GetMenuState(menu, id, MF_BYCOMMAND);
+}
+
+std::vector<int> UiTest::cellValues(int side) const {
+    std::vector<int> values;
+    for (int k = 0; k < side * side; ++k) values.push_back(_wtoi(cellText(k).c_str()));
+    return values;
 }
 
 HWND UiTest::cell(int k) const {

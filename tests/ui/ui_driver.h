@@ -23,6 +23,9 @@ constexpr DWORD DEFAULT_LIMIT_MS = 30000;
 
 std::wstring textOf(HWND window);
 
+// Puts text on the clipboard as CF_UNICODETEXT; false when it cannot.
+bool setClipboard(const std::wstring& text);
+
 // Position and size of a window in its parent's client area.
 RECT rectInParent(HWND window);
 
@@ -45,6 +48,14 @@ protected:
     // Waits for an analysis that starts after this call to end with `text`.
     bool waitForNewResult(const std::wstring& text, DWORD limitMs = DEFAULT_LIMIT_MS);
 
+    // Puts text on the clipboard and pastes it into cell k, as Ctrl+V does.
+    void pasteInto(int k, const std::wstring& text);
+    // The state a menu item shows when its popup opens.
+    UINT menuState(int popup, int id);
+    // A menu command of the frame, as the menu sends it.
+    void command(int id) { SendMessageW(frame, WM_COMMAND, id, 0); }
+    // The numbers in the N x N cells, 0 for an empty cell.
+    std::vector<int> cellValues(int side) const;
     HWND cell(int k) const;
     HWND control(int id) const;  // a control of the right pane
     std::wstring cellText(int k) const { return textOf(cell(k)); }
