@@ -21,6 +21,7 @@
 #include "analysis/puzzle.h"
 #include "analysis/puzzle_text.h"
 #include "analysis/search.h"
+#include "composing/redundant_givens.h"
 #include "picture/puzzle_svg.h"
 
 #ifdef _WIN32
@@ -38,7 +39,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 const char USAGE[] =
-    "usage: numpl-analyse [--threads N] [--jobs N] [--timeout S] [--second] [--svg DIR] < puzzles\n"
+    "usage: numpl-analyse [--threads N] [--jobs N] [--timeout S] [--second] [--minimal]\n"
+    "                     [--svg DIR] < puzzles\n"
     "\n"
     "Reads one puzzle per line: 16, 81, 256 or 625 cells, row by row; '.',\n"
     "'0', '_' or '*' is an empty cell, '1'-'9' are 1-9, 'A'-'P' (either case)\n"
@@ -63,8 +65,12 @@ const char USAGE[] =
     "                threads, 1..128 (default 1); the output stays in input\n"
     "                order\n"
     "  --timeout S   stop an analysis after S seconds (default: no limit)\n"
-    "  --second      append a ninth field: the second solution, or '-' when\n"
-    "                the count is below 2\n"
+    "  --second      append a field: the second solution, or '-' when the\n"
+    "                count is below 2\n"
+    "  --minimal     append a field (after --second's): the puzzle with its\n"
+    "                redundant givens removed one by one in row order, each\n"
+    "                judged against the givens left, or '-' when the count\n"
+    "                is not 1; --timeout covers this work too\n"
     "  --svg DIR     also draw each puzzle's givens for print, as DIR/NNNN.svg,\n"
     "                NNNN being the input line's number (0001 for the first\n"
     "                line); DIR must exist\n"
@@ -79,6 +85,7 @@ struct Options {
     int jobs;              // lines analysed at once
     double timeoutSeconds; // 0: no limit
     bool second;           // print the second solution too
+    bool minimal;          // print the minimal puzzle too
     std::string svgFolder; // where the pictures go; empty: none
 };
 
@@ -139,6 +146,7 @@ bool parseOptions(int argc, char** argv, Options* options) {
     options->jobs = 1;
     options->timeoutSeconds = 0;
     options->second = false;
+    options->minimal = false;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
@@ -147,6 +155,10 @@ bool parseOptions(int argc, char** argv, Options* options) {
         }
         if (std::strcmp(arg, "--second") == 0) {
             options->second = true;
+            continue;
+        }
+        if (std::strcmp(arg, "--minimal") == 0) {
+            options->minimal = true;
             continue;
         }
         bool takesValue = std::strcmp(arg, "--threads") == 0 || std::strcmp(arg, "--timeout") == 0 ||
@@ -198,10 +210,28 @@ long long microsecondsSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
 }
 
-// Analyses one well-formed grid on the handle and writes its output line to
-// *out; false when it timed out.
-bool analyseLine(numpl::AnalysisHandle* handle, int32_t boxOrder, const int32_t* cells, const Options& options,
-                 Watchdog* watchdog, std::string* out) {
+// The minimal puzzle of a grid the analysis found unique, into grid (N*N+1
+// characters); false when the cancel flag stopped the work.
+bool formatMinimal(numpl::ComposeScratch* scratch, numpl::Puzzle* puzzle, const int32_t* cells, char* grid) {
+    int32_t minimal[numpl::MAX_CELLS];
+    numpl::ComposeStatus status =
+        numpl::minimisePuzzle(scratch, puzzle->boxOrder, cells, &puzzle->cancelRequested, minimal);
+    if (status == numpl::COMPOSE_CANCELLED) return false;
+    if (status != numpl::COMPOSE_DONE) {
+        std::strcpy(grid, "-");
+        return true;
+    }
+    int32_t side = puzzle->boxOrder * puzzle->boxOrder;
+    int32_t* rows[numpl::MAX_SIDE];
+    for (int32_t r = 0; r < side; ++r) rows[r] = minimal + r * side;
+    numpl::formatGrid(puzzle->boxOrder, rows, grid);
+    return true;
+}
+
+// Analyses one well-formed grid on the handle (and, for --minimal, on the
+// scratch) and writes its output line to *out; false when it timed out.
+bool analyseLine(numpl::AnalysisHandle* handle, numpl::ComposeScratch* scratch, int32_t boxOrder,
+                 const int32_t* cells, const Options& options, Watchdog* watchdog, std::string* out) {
     numpl::Puzzle* puzzle = numpl::createPuzzle(boxOrder);
     if (puzzle == nullptr) std::exit(3);
     numpl::setGivens(puzzle, cells);
@@ -211,8 +241,16 @@ bool analyseLine(numpl::AnalysisHandle* handle, int32_t boxOrder, const int32_t*
     watchdog->arm(puzzle);
     bool timedOut = false;
     int32_t count = numpl::analysePuzzleWith(handle, puzzle, &timedOut);
-    watchdog->disarm();
     long long elapsed = microsecondsSince(start);
+    // The minimal puzzle comes under the same deadline; field 8 stays the
+    // time of the analysis alone.
+    char minimal[numpl::MAX_SIDE * numpl::MAX_SIDE + 1] = "-";
+    bool minimalCut = options.minimal && !timedOut && count == 1 && !formatMinimal(scratch, puzzle, cells, minimal);
+    watchdog->disarm();
+    if (minimalCut) {
+        timedOut = true;
+        elapsed = microsecondsSince(start);
+    }
 
     // The watchdog may still fire after the analysis has done all its work
     // and before it is disarmed; only the analysis itself knows whether the
@@ -242,6 +280,10 @@ bool analyseLine(numpl::AnalysisHandle* handle, int32_t boxOrder, const int32_t*
             }
             *out += '\t';
             *out += grid;
+        }
+        if (options.minimal) {
+            *out += '\t';
+            *out += minimal;
         }
         *out += '\n';
     }
@@ -277,9 +319,9 @@ bool writePicture(const std::string& folder, long lineNumber, int32_t boxOrder, 
 }
 
 // The lines in flight, oldest first, and the workers that analyse them. The
-// main thread reads and prints; each worker has its own analysis handle and
-// watchdog, so the analyses share nothing, and a line is printed only when
-// every line before it has been.
+// main thread reads and prints; each worker has its own analysis handle,
+// scratch for the minimal puzzle and watchdog, so the analyses share nothing,
+// and a line is printed only when every line before it has been.
 struct Line {
     int32_t boxOrder = 0;
     int32_t cells[numpl::MAX_CELLS];
@@ -300,8 +342,14 @@ struct HandleDeleter {
     void operator()(numpl::AnalysisHandle* handle) const { numpl::destroyAnalysisHandle(handle); }
 };
 
+struct ScratchDeleter {
+    void operator()(numpl::ComposeScratch* scratch) const { numpl::destroyComposeScratch(scratch); }
+};
+
 void work(Lines* lines, const Options& options) {
     std::unique_ptr<numpl::AnalysisHandle, HandleDeleter> handle(numpl::createAnalysisHandle());
+    std::unique_ptr<numpl::ComposeScratch, ScratchDeleter> scratch(options.minimal ? numpl::createComposeScratch()
+                                                                                   : nullptr);
     Watchdog watchdog(options.timeoutSeconds);
     for (;;) {
         Line* line = nullptr;
@@ -312,7 +360,8 @@ void work(Lines* lines, const Options& options) {
             line = lines->waiting.front();
             lines->waiting.pop_front();
         }
-        line->timedOut = !analyseLine(handle.get(), line->boxOrder, line->cells, options, &watchdog, &line->output);
+        line->timedOut =
+            !analyseLine(handle.get(), scratch.get(), line->boxOrder, line->cells, options, &watchdog, &line->output);
         {
             std::lock_guard<std::mutex> guard(lines->lock);
             line->done = true;

@@ -2,8 +2,8 @@
 """Runs numpl-analyse as a user would and checks its lines, exit status and
 options: skipped lines, the forms a puzzle line may take, malformed lines and
 their reasons, grids that do not load, solution counts known independently,
-solutions that are valid grids, the second solution, the thread-count and
-jobs options and the timeout."""
+solutions that are valid grids, the second solution, the minimal puzzle, the
+thread-count and jobs options and the timeout."""
 
 import os
 import shutil
@@ -194,6 +194,26 @@ def check_pictures():
         shutil.rmtree(folder)
     run([LOCKED], "--svg", os.path.join(folder, "missing"), expect_status=2)
 
+def check_minimal(empty4):
+    """--minimal follows --second: a subset of the givens with the same one solution in which every given is
+    needed (by the tool's own count), the same with --jobs; '-' unless the count is 1; under --timeout."""
+    solved = run([LOCKED], expect_status=0)[0][6]
+    padded = "".join(s if i % 3 == 0 else g for i, (g, s) in enumerate(zip(LOCKED, solved)))
+    lines = [padded, LOCKED, empty4, "11" + "." * 79]
+    out = run(lines, "--minimal", "--second", expect_status=0)
+    jobs = run(lines, "--minimal", "--jobs", "3", expect_status=0)
+    assert [got[9] for got in out] == [got[8] for got in jobs] and out[1][9] == LOCKED, (out, jobs)
+    assert [got[9] for got in out[2:]] == ["-", "-"] and out[0][9].count(".") > padded.count("."), out
+    minimal = out[0][9]
+    assert all(m == "." or m == g for m, g in zip(minimal, padded)), (padded, minimal)
+    again = run([minimal] + [minimal[:i] + "." + minimal[i + 1:] for i, m in enumerate(minimal) if m != "."],
+                expect_status=0)
+    assert again[0][0] == "1" and again[0][6] == out[0][6] and all(int(row[0]) > 1 for row in again[1:]), again
+    # An analysis of a tenth of a second, and a minimisation of many seconds.
+    slow = next(row[0] for row in known_answers() if len(row[0]) == 625 and row[2][0] == "1")
+    timed = run([slow], "--minimal", "--timeout", "5", expect_status=0)
+    assert timed[0][:2] == ["timeout", "1"] and len(timed[0]) == 3, timed
+
 
 def main():
     duplicate = "11" + "." * 79
@@ -229,6 +249,7 @@ def main():
     check_line_forms(locked)
     check_errors()
     check_second(empty4)
+    check_minimal(empty4)
     check_known_answers()
     check_pictures()
 
