@@ -35,7 +35,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 const char USAGE[] =
-    "usage: numpl-analyse [--threads N] [--jobs N] [--timeout S] [--second] < puzzles\n"
+    "usage: numpl-analyse [--threads N] [--jobs N] [--timeout S] [--second] [--map] < puzzles\n"
     "\n"
     "Reads one puzzle per line: 16, 81, 256 or 625 cells, row by row; '.',\n"
     "'0', '_' or '*' is an empty cell, '1'-'9' are 1-9, 'A'-'P' (either case)\n"
@@ -52,7 +52,8 @@ const char USAGE[] =
     "branch counters at the first solution, the first solution ('-' when there\n"
     "is none) and the analysis time in microseconds. A malformed line gives\n"
     "'error<TAB>reason'; an analysis stopped by --timeout gives\n"
-    "'timeout<TAB>count so far<TAB>microseconds'.\n"
+    "'timeout<TAB>count so far<TAB>microseconds'. The fields that options ask\n"
+    "for follow the time, in the order --second, --map.\n"
     "\n"
     "  --threads N   threads of the assumption method, 1..128 (default: the\n"
     "                OpenMP runtime's maximum)\n"
@@ -60,8 +61,13 @@ const char USAGE[] =
     "                threads, 1..128 (default 1); the output stays in input\n"
     "                order\n"
     "  --timeout S   stop an analysis after S seconds (default: no limit)\n"
-    "  --second      append a ninth field: the second solution, or '-' when\n"
-    "                the count is below 2\n"
+    "  --second      append a field: the second solution, or '-' when the count\n"
+    "                is below 2\n"
+    "  --map         append a field: the stage that placed each cell of the\n"
+    "                first solution, row by row: 'g' a given, '1' singles,\n"
+    "                '2' locked candidates, '3' pairs and triples, '4' trial\n"
+    "                placement, 'b' a branch of the search; '-' when there is\n"
+    "                no solution\n"
     "  --help        this text\n"
     "\n"
     "Exit status: 0, or 1 when some line was malformed, 2 for bad options.\n";
@@ -71,6 +77,7 @@ struct Options {
     int jobs;              // lines analysed at once
     double timeoutSeconds; // 0: no limit
     bool second;           // print the second solution too
+    bool map;              // print the stage map of the first solution too
 };
 
 // A watchdog thread that raises cancelRequested of the puzzle being analysed
@@ -130,6 +137,7 @@ bool parseOptions(int argc, char** argv, Options* options) {
     options->jobs = 1;
     options->timeoutSeconds = 0;
     options->second = false;
+    options->map = false;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
@@ -138,6 +146,10 @@ bool parseOptions(int argc, char** argv, Options* options) {
         }
         if (std::strcmp(arg, "--second") == 0) {
             options->second = true;
+            continue;
+        }
+        if (std::strcmp(arg, "--map") == 0) {
+            options->map = true;
             continue;
         }
         bool takesValue = std::strcmp(arg, "--threads") == 0 || std::strcmp(arg, "--timeout") == 0 ||
@@ -174,6 +186,17 @@ bool parseOptions(int argc, char** argv, Options* options) {
         }
     }
     return true;
+}
+
+// One letter per cell, row by row, indexed by the STAGE_* value: an open
+// cell cannot occur in the map of a solution.
+void formatStageMap(int32_t boxOrder, int32_t* const* map, char* out) {
+    static const char LETTERS[] = ".1234bg";
+    int32_t side = boxOrder * boxOrder;
+    for (int32_t r = 0; r < side; ++r) {
+        for (int32_t c = 0; c < side; ++c) *out++ = LETTERS[map[r][c]];
+    }
+    *out = '\0';
 }
 
 long long microsecondsSince(Clock::time_point start) {
@@ -216,9 +239,20 @@ bool analyseLine(numpl::AnalysisHandle* handle, int32_t boxOrder, const int32_t*
                       puzzle->basicCount.load(), puzzle->pairTripleCount.load(), puzzle->assumptionCount.load(),
                       puzzle->branchCount.load(), grid, elapsed);
         *out = text;
+        // Optional fields keep one order whichever options are given, so
+        // that a field's place depends only on the options before it.
         if (options.second) {
             if (count >= 2) {
                 numpl::formatGrid(boxOrder, puzzle->secondSolution, grid);
+            } else {
+                std::strcpy(grid, "-");
+            }
+            *out += '\t';
+            *out += grid;
+        }
+        if (options.map) {
+            if (count > 0) {
+                formatStageMap(boxOrder, puzzle->stageMap, grid);
             } else {
                 std::strcpy(grid, "-");
             }

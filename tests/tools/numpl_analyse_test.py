@@ -2,8 +2,8 @@
 """Runs numpl-analyse as a user would and checks its lines, exit status and
 options: skipped lines, the forms a puzzle line may take, malformed lines and
 their reasons, grids that do not load, solution counts known independently,
-solutions that are valid grids, the second solution, the thread-count and
-jobs options and the timeout."""
+solutions that are valid grids, the second solution, the stage map, the
+thread-count and jobs options and the timeout."""
 
 import os
 import subprocess
@@ -150,6 +150,28 @@ def check_second(empty4):
     assert timed[0][0] == "timeout" and len(timed[0]) == 3, timed
 
 
+def check_map():
+    """--map adds the stage of every cell of the first solution: 'g' exactly
+    on the givens, a stage on every other cell, no stage on more cells than
+    its counter (exactly as many when no branch was taken), '-' without a
+    solution; it follows --second whatever the order of the options."""
+    rows = [row for row in known_answers() if row[1] == "2"]
+    out = run([row[0] for row in rows], "--map", "--second", "--threads", "2", expect_status=0)
+    for (grid, _, expected), got in zip(rows, out):
+        assert len(got) == 10 and got[:7] == expected, (grid, got)
+        stage_map, counters = got[9], [int(x) for x in got[1:6]]
+        if got[0] == "0":
+            assert stage_map == "-", (grid, got)
+            continue
+        assert [c == "g" for c in stage_map] == [g not in ".0" for g in grid], (grid, stage_map)
+        cells = [stage_map.count(c) for c in "1234b"]
+        assert sum(cells) == grid.count("."), (grid, stage_map)
+        exact = counters[4] == 0
+        assert all(n == c if exact else n <= c for n, c in zip(cells, counters)), (grid, cells, counters)
+    alone = run([rows[0][0]], "--map", expect_status=0)
+    assert len(alone[0]) == 9 and alone[0][8] == out[0][9], (alone, out[0])
+
+
 def main():
     duplicate = "11" + "." * 79
     empty4 = "." * 16
@@ -184,6 +206,7 @@ def main():
     check_line_forms(locked)
     check_errors()
     check_second(empty4)
+    check_map()
     check_known_answers()
 
     # Bad options are refused before any input is read.
