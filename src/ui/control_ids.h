@@ -18,6 +18,7 @@
 #define IDM_PASTE 40013               // "編集" -> "貼り付け"
 #define IDM_CLEAR_ALL 40014           // "編集" -> "すべて消去"
 #define IDM_SHOW_DIFFERENCES 40021    // "表示" -> "別解との違い"
+#define IDM_DIFFICULTY_MAP 40023      // "表示" -> "難易度マップ"
 #define IDM_ZOOM_100 40031            // "表示" -> "拡大率" -> "100 %"
 #define IDM_ZOOM_150 40032            // "表示" -> "拡大率" -> "150 %"
 #define IDM_ZOOM_200 40033            // "表示" -> "拡大率" -> "200 %"

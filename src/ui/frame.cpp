@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include "ui/analysis_controls.h"
+#include "ui/difficulty_map.h"
 #include "ui/display_scale.h"
 #include "ui/grid_editor.h"
 #include "ui/help.h"
@@ -87,7 +88,15 @@ LRESULT onFrameCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
     }
     if (runHelpCommand(frame, id)) return 0;
     if (runExchangeCommand(id)) return 0;
+    if (runMapCommand(id)) return 0;
     return DefWindowProcW(frame, WM_COMMAND, wParam, lParam);
+}
+
+// Each popup's items show what can be done and what is shown now.
+LRESULT updateMenus(HMENU menu) {
+    updateExchangeMenu(menu);
+    updateMapMenu(menu);
+    return 0;
 }
 
 // The Puzzle may be released only once no worker can touch it any more.
@@ -147,7 +156,7 @@ LRESULT CALLBACK frameWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     case WM_DESTROY: return onFrameDestroy();
     case WM_NCDESTROY: releaseDisplayFonts(); return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_DPICHANGED: return onDpiChanged(hwnd, wParam, lParam);
-    case WM_INITMENUPOPUP: updateExchangeMenu(reinterpret_cast<HMENU>(wParam)); return 0;
+    case WM_INITMENUPOPUP: return updateMenus(reinterpret_cast<HMENU>(wParam));
     case WM_DROPFILES: openDroppedFile(reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_APP_OPEN_AT_START: openStartFile(); return 0;
     // The frame has no use for keys or the mouse, and the default handling

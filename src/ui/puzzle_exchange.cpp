@@ -14,6 +14,7 @@
 #include <string>
 
 #include "analysis/puzzle_text.h"
+#include "ui/difficulty_map.h"
 #include "ui/grid_editor.h"
 #include "ui/ui_state.h"
 
@@ -388,6 +389,8 @@ void clearAllCells() {
 void toggleDifferences() {
     if (uiState.differencesShown == 0 && publishedCount() < 2) return;
     uiState.differencesShown = uiState.differencesShown == 1 ? 0 : 1;
+    // The marks and the difficulty map share the cells' backgrounds.
+    if (uiState.differencesShown == 1) hideDifficultyMap();
     invalidateAllCells();
 }
 

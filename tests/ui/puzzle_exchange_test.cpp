@@ -186,7 +186,8 @@ TEST_F(ExchangeTest, MenusCarryTheirItemsAndFixedIds) {
         {0, 3, IDM_EXIT, L"終了"},                   {1, 0, IDM_COPY_PUZZLE, L"問題をコピー\tCtrl+C"},
         {1, 1, IDM_COPY_SOLUTION, L"解をコピー"},    {1, 2, IDM_PASTE, L"貼り付け\tCtrl+V"},
         {1, 4, IDM_CLEAR_ALL, L"すべて消去"},        {2, 0, IDM_SHOW_DIFFERENCES, L"別解との違い"},
-        {3, 0, IDM_GUIDE, L"使い方"},                {3, 2, IDM_ABOUT, L"バージョン情報"},
+        {2, 1, IDM_DIFFICULTY_MAP, L"難易度マップ"}, {3, 0, IDM_GUIDE, L"使い方"},
+        {3, 2, IDM_ABOUT, L"バージョン情報"},
     };
     const wchar_t* popups[] = {L"ファイル", L"編集", L"表示", L"ヘルプ"};
     wchar_t text[64];
@@ -202,9 +203,9 @@ TEST_F(ExchangeTest, MenusCarryTheirItemsAndFixedIds) {
     }
     EXPECT_EQ(4, GetMenuItemCount(GetSubMenu(menu, 0))) << "終了 stays the last item of ファイル";
     // 表示 -> 拡大率 holds the four zoom choices in order.
-    HMENU zoom = GetSubMenu(GetSubMenu(menu, 2), 2);
+    HMENU zoom = GetSubMenu(GetSubMenu(menu, 2), 3);
     ASSERT_NE(nullptr, zoom);
-    GetMenuStringW(GetSubMenu(menu, 2), 2, text, 64, MF_BYPOSITION);
+    GetMenuStringW(GetSubMenu(menu, 2), 3, text, 64, MF_BYPOSITION);
     EXPECT_STREQ(L"拡大率", text);
     const wchar_t* zoomTexts[] = {L"100 %", L"150 %", L"200 %", L"ウィンドウに合わせる"};
     for (int i = 0; i < 4; ++i) {
@@ -219,6 +220,7 @@ TEST_F(ExchangeTest, MenusCarryTheirItemsAndFixedIds) {
     EXPECT_EQ(40013, IDM_PASTE);
     EXPECT_EQ(40014, IDM_CLEAR_ALL);
     EXPECT_EQ(40021, IDM_SHOW_DIFFERENCES);
+    EXPECT_EQ(40023, IDM_DIFFICULTY_MAP);
 }
 
 // One paste puts every given in at once, coloured, and one analysis follows
