@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "model/board.h"
 #include "test_puzzles.h"
 #include "ui/puzzle_exchange.h"
 #include "ui/ui_state.h"
@@ -492,6 +493,34 @@ TEST_F(ExchangeTest, MarksTheCellsWhereTheSecondSolutionDiffers) {
     ASSERT_TRUE(pumpTicks(1));
     EXPECT_EQ(LIGHT_BLUE, cellColour(firstMarked));
     EXPECT_EQ(0, uiState.differencesShown);
+}
+
+// 難易度マップ on 9x9-forum-hardest-1106.txt line 2 (four stages): each empty
+// cell on screen in its stage's colour; the map and 別解との違い turn each
+// other off; a repeated digit takes the map away until the next solution.
+TEST_F(ExchangeTest, DifficultyMapColoursTheCellsAndExcludesTheDifferences) {
+    const COLORREF colours[] = {0, 0xFFFFFF, 0xB4DCFF, 0xBEBEFF, 0xFFBEDC, 0xBEBEBE};
+    pasteInto(0, L"........2..8.1.9..5....3.4....1.93...6..3..8...37......4......53.1.7.8..2........");
+    ASSERT_TRUE(waitForNewResult(L"1"));
+    command(IDM_DIFFICULTY_MAP);
+    for (int k = 0; k < 81; ++k) {
+        UpdateWindow(cell(k));
+        HDC dc = GetDC(cell(k));
+        int stage = uiState.puzzle->stageMap[k / 9][k % 9];
+        if (stage != STAGE_GIVEN) EXPECT_EQ(colours[stage], GetPixel(dc, 2, 2)) << "cell " << k << " stage " << stage;
+        ReleaseDC(cell(k), dc);
+    }
+    pasteInto(0, widen(TWO_9));
+    ASSERT_TRUE(waitForNewResult(L"2"));
+    command(IDM_SHOW_DIFFERENCES);
+    EXPECT_EQ(0u, menuState(2, IDM_DIFFICULTY_MAP) & MF_CHECKED);
+    command(IDM_DIFFICULTY_MAP);
+    EXPECT_EQ(0, uiState.differencesShown);
+    EXPECT_EQ(colours[uiState.puzzle->stageMap[0][0]], cellColour(0));
+    typeInto(8, L"7");
+    ASSERT_TRUE(waitForCount(L"0"));
+    EXPECT_EQ(static_cast<UINT>(MF_CHECKED), menuState(2, IDM_DIFFICULTY_MAP) & MF_CHECKED);
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), cellColour(0));
 }
 
 } // namespace
