@@ -40,7 +40,7 @@ using Clock = std::chrono::steady_clock;
 
 const char USAGE[] =
     "usage: numpl-analyse [--threads N] [--jobs N] [--timeout S] [--second] [--minimal]\n"
-    "                     [--svg DIR] < puzzles\n"
+    "                     [--map] [--svg DIR] < puzzles\n"
     "\n"
     "Reads one puzzle per line: 16, 81, 256 or 625 cells, row by row; '.',\n"
     "'0', '_' or '*' is an empty cell, '1'-'9' are 1-9, 'A'-'P' (either case)\n"
@@ -57,7 +57,8 @@ const char USAGE[] =
     "branch counters at the first solution, the first solution ('-' when there\n"
     "is none) and the analysis time in microseconds. A malformed line gives\n"
     "'error<TAB>reason'; an analysis stopped by --timeout gives\n"
-    "'timeout<TAB>count so far<TAB>microseconds'.\n"
+    "'timeout<TAB>count so far<TAB>microseconds'. The fields that options ask\n"
+    "for follow the time, in the order --second, --map.\n"
     "\n"
     "  --threads N   threads of the assumption method, 1..128 (default: the\n"
     "                OpenMP runtime's maximum)\n"
@@ -71,6 +72,11 @@ const char USAGE[] =
     "                redundant givens removed one by one in row order, each\n"
     "                judged against the givens left, or '-' when the count\n"
     "                is not 1; --timeout covers this work too\n"
+    "  --map         append a field: the stage that placed each cell of the\n"
+    "                first solution, row by row: 'g' a given, '1' singles,\n"
+    "                '2' locked candidates, '3' pairs and triples, '4' trial\n"
+    "                placement, 'b' a branch of the search; '-' when there is\n"
+    "                no solution\n"
     "  --svg DIR     also draw each puzzle's givens for print, as DIR/NNNN.svg,\n"
     "                NNNN being the input line's number (0001 for the first\n"
     "                line); DIR must exist\n"
@@ -87,6 +93,7 @@ struct Options {
     bool second;           // print the second solution too
     bool minimal;          // print the minimal puzzle too
     std::string svgFolder; // where the pictures go; empty: none
+    bool map;              // print the stage map of the first solution too
 };
 
 // A watchdog thread that raises cancelRequested of the puzzle being analysed
@@ -147,6 +154,7 @@ bool parseOptions(int argc, char** argv, Options* options) {
     options->timeoutSeconds = 0;
     options->second = false;
     options->minimal = false;
+    options->map = false;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
@@ -159,6 +167,10 @@ bool parseOptions(int argc, char** argv, Options* options) {
         }
         if (std::strcmp(arg, "--minimal") == 0) {
             options->minimal = true;
+            continue;
+        }
+        if (std::strcmp(arg, "--map") == 0) {
+            options->map = true;
             continue;
         }
         bool takesValue = std::strcmp(arg, "--threads") == 0 || std::strcmp(arg, "--timeout") == 0 ||
@@ -204,6 +216,17 @@ bool parseOptions(int argc, char** argv, Options* options) {
         }
     }
     return true;
+}
+
+// One letter per cell, row by row, indexed by the STAGE_* value: an open
+// cell cannot occur in the map of a solution.
+void formatStageMap(int32_t boxOrder, int32_t* const* map, char* out) {
+    static const char LETTERS[] = ".1234bg";
+    int32_t side = boxOrder * boxOrder;
+    for (int32_t r = 0; r < side; ++r) {
+        for (int32_t c = 0; c < side; ++c) *out++ = LETTERS[map[r][c]];
+    }
+    *out = '\0';
 }
 
 long long microsecondsSince(Clock::time_point start) {
@@ -272,6 +295,8 @@ bool analyseLine(numpl::AnalysisHandle* handle, numpl::ComposeScratch* scratch, 
                       puzzle->basicCount.load(), puzzle->pairTripleCount.load(), puzzle->assumptionCount.load(),
                       puzzle->branchCount.load(), grid, elapsed);
         *out = text;
+        // Optional fields keep one order whichever options are given, so
+        // that a field's place depends only on the options before it.
         if (options.second) {
             if (count >= 2) {
                 numpl::formatGrid(boxOrder, puzzle->secondSolution, grid);
@@ -284,6 +309,15 @@ bool analyseLine(numpl::AnalysisHandle* handle, numpl::ComposeScratch* scratch, 
         if (options.minimal) {
             *out += '\t';
             *out += minimal;
+        }
+        if (options.map) {
+            if (count > 0) {
+                formatStageMap(boxOrder, puzzle->stageMap, grid);
+            } else {
+                std::strcpy(grid, "-");
+            }
+            *out += '\t';
+            *out += grid;
         }
         *out += '\n';
     }

@@ -17,7 +17,8 @@
 //                         overwrite, and waits until the picture is written
 //   stress COUNT SEED     COUNT random actions (edits, pastes good and bad,
 //                         size and thread-count changes, show/hide, the
-//                         second-solution marking, emptying the grid) at
+//                         second-solution marking, the difficulty map,
+//                         emptying the grid) at
 //                         random moments, message boxes closed as they come;
 //                         then checks that the count field agrees with a
 //                         fresh analysis of the grid on screen
@@ -274,7 +275,7 @@ bool stress(HWND frame, int actions, unsigned seed) {
         case 10: if (pick(4) == 0) clickButton(frame, sizeIds[pick(3)]); break;
         case 11: setText(findControl(frame, numpl::THREAD_BOX_ID), std::to_wstring(1 + pick(4)).c_str()); break;
         case 12: clickButton(frame, numpl::SHOW_BUTTON_ID) || clickButton(frame, numpl::HIDE_BUTTON_ID); break;
-        case 13: PostMessageW(frame, WM_COMMAND, IDM_SHOW_DIFFERENCES, 0); break;
+        case 13: PostMessageW(frame, WM_COMMAND, pick(2) == 0 ? IDM_SHOW_DIFFERENCES : IDM_DIFFICULTY_MAP, 0); break;
         case 14: if (pick(4) == 0) PostMessageW(frame, WM_COMMAND, IDM_CLEAR_ALL, 0); break;
         default: PostMessageW(frame, WM_COMMAND, pick(2) == 0 ? IDM_COPY_PUZZLE : IDM_COPY_SOLUTION, 0); break;
         }

@@ -13,12 +13,13 @@ namespace numpl {
 
 namespace {
 
-// Places singles, crediting each to *counter, until none is left. Every
+// Places singles, crediting each to *counter and recording it as `stage`,
+// until none is left. Every
 // placement restarts at the cell finder with a fresh best, so the choice left
 // behind names the most constrained constraint of the final board; a strict
 // comparison lets the earlier finder win a tie between heaps.
-int32_t runSinglesPass(Board* board, int32_t* counter, SinglesChoice* choice) {
-    if (placeSingles(board, counter, choice) == STATUS_CONTRADICTION) return STATUS_CONTRADICTION;
+int32_t runSinglesPass(Board* board, int8_t stage, int32_t* counter, SinglesChoice* choice) {
+    if (placeSingles(board, stage, counter, choice) == STATUS_CONTRADICTION) return STATUS_CONTRADICTION;
     int32_t none = board->context->boxOrder * board->context->boxOrder + 1;
     return choice->best == none ? STATUS_CONTRADICTION : STATUS_PROGRESS;
 }
@@ -51,19 +52,19 @@ int32_t runFamilyC(Board* board) {
 int32_t logicStep(Board* board, int32_t* column, int32_t* row, int32_t* digit) {
     SolveContext* context = board->context;
     SinglesChoice choice = {0, 0, 0, 0};
-    int32_t status = runSinglesPass(board, &context->singleCount, &choice);
+    int32_t status = runSinglesPass(board, STAGE_SINGLES, &context->singleCount, &choice);
     while (status == STATUS_PROGRESS && runFamilyA(board)) {
-        status = runSinglesPass(board, &context->basicCount, &choice);
+        status = runSinglesPass(board, STAGE_LOCKED, &context->basicCount, &choice);
     }
     while (status == STATUS_PROGRESS) {
         int32_t result = runFamilyC(board);
         // The technique stopped mid-unit; the board is abandoned as it stands.
         if (result == STATUS_CONTRADICTION) return STATUS_CONTRADICTION;
         if (result != STATUS_PROGRESS) break;
-        status = runSinglesPass(board, &context->pairTripleCount, &choice);
+        status = runSinglesPass(board, STAGE_PAIRS, &context->pairTripleCount, &choice);
     }
     while (status == STATUS_PROGRESS && assumptionMethod(board) == STATUS_PROGRESS) {
-        status = runSinglesPass(board, &context->assumptionCount, &choice);
+        status = runSinglesPass(board, STAGE_TRIAL, &context->assumptionCount, &choice);
     }
     if (board->remaining == 0) return STATUS_SOLVED;
     *column = choice.column;

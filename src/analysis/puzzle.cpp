@@ -46,10 +46,11 @@ Puzzle* createPuzzle(int32_t boxOrder) {
     }
     int32_t side = boxOrder * boxOrder;
     if (!createGrid(side, &puzzle->givens) || !createGrid(side, &puzzle->solution) ||
-        !createGrid(side, &puzzle->secondSolution)) {
+        !createGrid(side, &puzzle->stageMap) || !createGrid(side, &puzzle->secondSolution)) {
         std::fputs("Failed to allocate memory\n", stderr);
         destroyGrid(puzzle->givens);
         destroyGrid(puzzle->solution);
+        destroyGrid(puzzle->stageMap);
         delete puzzle;
         return nullptr;
     }
@@ -62,6 +63,7 @@ void destroyPuzzle(Puzzle* puzzle) {
     if (puzzle == nullptr) return;
     destroyGrid(puzzle->givens);
     destroyGrid(puzzle->solution);
+    destroyGrid(puzzle->stageMap);
     destroyGrid(puzzle->secondSolution);
     delete puzzle;
 }
@@ -73,6 +75,8 @@ int32_t loadGivens(Board* board, Puzzle* puzzle) {
 }
 
 void storeSolution(const Board* board, Puzzle* puzzle) { readPlacedDigits(board, puzzle->solution); }
+
+void storeStageMap(const Board* board, Puzzle* puzzle) { readStages(board, puzzle->stageMap); }
 
 int32_t defaultThreadCount() { return clampThreadCount(omp_get_max_threads()); }
 

@@ -12,7 +12,7 @@
 namespace numpl {
 
 // The fields that the worker and the window thread both touch are lock-free
-// 32-bit atomics. The worker writes `solution` and the five counters and then
+// 32-bit atomics. The worker writes `solution`, `stageMap` and the five counters and then
 // publishes them with a release store of the first nonzero solutionCount; the
 // window thread reads them only after an acquire load has seen it above 0.
 // The flags themselves need no ordering and use relaxed accesses.
@@ -21,6 +21,8 @@ struct Puzzle {
     std::atomic<int32_t> solutionCount;      // solutions found so far, 0..1000
     int32_t** givens;                        // N row pointers into one N*N block; 0 = empty
     int32_t** solution;                      // same shape; the first solution found
+    int32_t** stageMap;                      // same shape; the STAGE_* that placed each cell of the
+                                             // first solution, written with it
     std::atomic<int32_t> cancelRequested;    // 1 asks the running analysis to stop
     std::atomic<int32_t> threadCount;        // assumption-method threads, 1..128
     std::atomic<int32_t> singleCount;        // counters copied at the first solution
@@ -34,7 +36,7 @@ struct Puzzle {
 
 static_assert(std::atomic<int32_t>::is_always_lock_free, "the shared flags must be lock-free words");
 
-// A Puzzle of box order n with all three grids zero, solutionCount and
+// A Puzzle of box order n with all four grids zero, solutionCount and
 // cancelRequested 0, threadCount 1 and the counters 0. When memory runs out it
 // prints "Failed to allocate memory\n" on standard error, releases what it
 // obtained and returns nullptr.
@@ -52,6 +54,9 @@ int32_t loadGivens(Board* board, Puzzle* puzzle);
 
 // Writes the board's placed digits into the puzzle's solution grid.
 void storeSolution(const Board* board, Puzzle* puzzle);
+
+// Writes the stage of each of the board's cells into the puzzle's stage map.
+void storeStageMap(const Board* board, Puzzle* puzzle);
 
 // The thread count an analysis starts with when nobody chose one: the OpenMP
 // runtime's maximum (which OMP_NUM_THREADS sets), within 1..128.

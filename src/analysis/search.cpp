@@ -40,13 +40,15 @@ constexpr int64_t CHECK_NODES_PER_STEP = 64;
 // more than starting a team costs.
 constexpr int64_t SOLO_COUNT_NODES = 2000;
 
-// The window reads the solution and counters as soon as it sees a nonzero
-// solutionCount, so they go out first and the count's release store publishes
-// them. Nothing goes out once a cancel has been requested; false then.
+// The window reads the solution, its stage map and the counters as soon as
+// it sees a nonzero solutionCount, so they go out first and the count's
+// release store publishes them. Nothing goes out once a cancel has been
+// requested; false then.
 bool publishFirstSolution(const Board* board, Puzzle* puzzle) {
     if (!mayPublish(&puzzle->cancelRequested, PUBLISH_FIRST_SOLUTION)) return false;
     const SolveContext* context = board->context;
     storeSolution(board, puzzle);
+    storeStageMap(board, puzzle);
     puzzle->singleCount.store(context->singleCount, std::memory_order_relaxed);
     puzzle->basicCount.store(context->basicCount, std::memory_order_relaxed);
     puzzle->pairTripleCount.store(context->pairTripleCount, std::memory_order_relaxed);
@@ -71,6 +73,7 @@ void branch(Board** stack, int32_t depth, int32_t column, int32_t row, int32_t d
     Board* deeper = boardAt(stack, depth + 1, board->context->boxOrder);
     copyBoard(board, deeper);
     placeDigit(deeper, column, row, digit);
+    deeper->stages[board->context->boxOrder * board->context->boxOrder * row + column] = STAGE_BRANCH;
     --deeper->remaining;
     eliminateCandidate(board, column, row, digit);
     ++board->context->branchCount;

@@ -17,6 +17,14 @@ int32_t fullKey(int32_t boxOrder) {
     return g.fullMask | (g.side << g.side);
 }
 
+namespace {
+
+// Words the stages take in the block: one byte a cell, rounded up so that
+// cellKeys stays aligned behind them.
+size_t stageWords(size_t cells) { return (cells + sizeof(int32_t) - 1) / sizeof(int32_t); }
+
+} // namespace
+
 Board* createBoard(int32_t boxOrder) {
     int32_t side = boxOrder * boxOrder;
     int32_t cells = side * side;
@@ -24,9 +32,12 @@ Board* createBoard(int32_t boxOrder) {
     if (board == nullptr) failAllocation();
     board->context = nullptr;
     board->remaining = 0;
-    board->values = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * 2 * static_cast<size_t>(cells)));
+    size_t words = 2 * static_cast<size_t>(cells) + stageWords(static_cast<size_t>(cells));
+    // Zeroed: every digit 0 and every stage STAGE_OPEN.
+    board->values = static_cast<int32_t*>(std::calloc(words, sizeof(int32_t)));
     if (board->values == nullptr) failAllocation();
-    board->cellKeys = board->values + cells;
+    board->stages = reinterpret_cast<int8_t*>(board->values + cells);
+    board->cellKeys = board->values + cells + stageWords(static_cast<size_t>(cells));
     board->cellHeap = createHeap(cells);
     board->rowDigitHeap = createHeap(cells);
     board->columnDigitHeap = createHeap(cells);
@@ -36,10 +47,7 @@ Board* createBoard(int32_t boxOrder) {
     // the same heaps without the sifts, which matters for the 627 boards of a
     // 25x25 analysis.
     int32_t key = fullKey(boxOrder);
-    for (int32_t i = 0; i < cells; ++i) {
-        board->values[i] = 0;
-        board->cellKeys[i] = key;
-    }
+    for (int32_t i = 0; i < cells; ++i) board->cellKeys[i] = key;
     for (int32_t family = 0; family < FAMILY_COUNT; ++family) {
         ConstraintHeap* heap = heapOf(board, family);
         for (int32_t i = 0; i < cells; ++i) {
@@ -58,7 +66,8 @@ void copyBoard(const Board* src, Board* dst) {
     size_t cells = static_cast<size_t>(side) * static_cast<size_t>(side);
     dst->context = src->context;
     dst->remaining = src->remaining;
-    std::memcpy(dst->values, src->values, sizeof(int32_t) * cells);
+    // The digits and their stages lie side by side: one copy takes both.
+    std::memcpy(dst->values, src->values, sizeof(int32_t) * (cells + stageWords(cells)));
     if (context->copyCellKeys == 1 || context->primaryTechniques == 0) {
         std::memcpy(dst->cellKeys, src->cellKeys, sizeof(int32_t) * cells);
     }
@@ -84,6 +93,7 @@ int32_t placeGivens(Board* board, int32_t* const* givens) {
                         (keyOf(board->cellHeap, side * r + c) >> (v - 1) & 1) != 0;
             if (!fits) return 0;
             placeDigit(board, c, r, v);
+            board->stages[side * r + c] = STAGE_GIVEN;
             --open;
         }
     }
@@ -98,6 +108,13 @@ void readPlacedDigits(const Board* board, int32_t* const* grid) {
             int32_t v = board->values[side * r + c];
             if (v >= 1 && v <= side) grid[r][c] = v;
         }
+    }
+}
+
+void readStages(const Board* board, int32_t* const* grid) {
+    int32_t side = board->context->boxOrder * board->context->boxOrder;
+    for (int32_t r = 0; r < side; ++r) {
+        for (int32_t c = 0; c < side; ++c) grid[r][c] = board->stages[side * r + c];
     }
 }
 

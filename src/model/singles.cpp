@@ -65,8 +65,9 @@ int32_t findBoxSingle(Board* board, int32_t* column, int32_t* row, int32_t* digi
 
 const SinglesFinder singlesFinders[4] = {findCellSingle, findRowSingle, findColumnSingle, findBoxSingle};
 
-int32_t placeSingles(Board* board, int32_t* placed, SinglesChoice* choice) {
-    int32_t none = board->context->boxOrder * board->context->boxOrder + 1;
+int32_t placeSingles(Board* board, int8_t stage, int32_t* placed, SinglesChoice* choice) {
+    int32_t side = board->context->boxOrder * board->context->boxOrder;
+    int32_t none = side + 1;
     if (choice != nullptr) choice->best = none;
     int32_t finder = 0;
     while (finder < 4) {
@@ -77,6 +78,7 @@ int32_t placeSingles(Board* board, int32_t* placed, SinglesChoice* choice) {
         if (result == STATUS_CONTRADICTION) return STATUS_CONTRADICTION;
         if (result == STATUS_SINGLE) {
             placeDigit(board, column, row, digit);
+            board->stages[side * row + column] = stage;
             if (placed != nullptr) ++*placed;
             --board->remaining;
             if (choice != nullptr) *choice = SinglesChoice{column, row, digit, none};
@@ -90,7 +92,7 @@ int32_t placeSingles(Board* board, int32_t* placed, SinglesChoice* choice) {
 }
 
 int32_t propagateSingles(Board* board) {
-    int32_t outcome = placeSingles(board, nullptr, nullptr);
+    int32_t outcome = placeSingles(board, STAGE_SINGLES, nullptr, nullptr);
     return board->remaining == 0 ? STATUS_SOLVED : outcome;
 }
 

@@ -39,16 +39,17 @@ struct SinglesChoice {
 };
 
 // The one singles loop: runs the finders in table order, places every single
-// (placeDigit, remaining - 1, and *placed + 1 when given) and starts again
-// from the first finder after each. STATUS_CONTRADICTION as soon as a finder
+// (placeDigit, its stage recorded, remaining - 1, and *placed + 1 when given)
+// and starts again from the first finder after each. STATUS_CONTRADICTION as soon as a finder
 // reports one, which includes a board with every cell placed; otherwise
 // STATUS_STALLED once all four report a count. A choice, when given, is kept
 // up to date as described above.
-int32_t placeSingles(Board* board, int32_t* placed, SinglesChoice* choice);
+int32_t placeSingles(Board* board, int8_t stage, int32_t* placed, SinglesChoice* choice);
 
 // Places singles until none is left. STATUS_SOLVED when no open cell remains,
 // STATUS_CONTRADICTION when a finder found one, STATUS_STALLED otherwise.
-// Decreases remaining per placement; touches no counter.
+// Decreases remaining per placement and records STAGE_SINGLES; touches no
+// counter.
 int32_t propagateSingles(Board* board);
 
 } // namespace numpl

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "ui/difficulty_map.h"
 #include "ui/display_scale.h"
 #include "ui/grid_editor.h"
 #include "ui/ui_state.h"
@@ -62,10 +63,11 @@ void placeControl(HWND control, int id) {
     const ControlPlace& place = placeOf(id);
     int x = scaled(place.x);
     int width = scaled(place.width);
+    int height = scaled(id == DIFFICULTY_BOX_ID ? difficultyBoxHeight(place.height) : place.height);
     RECT pane;
     if (GetClientRect(GetParent(control), &pane) && pane.right > x && x + width > pane.right)
         width = pane.right - x;
-    MoveWindow(control, x, scaled(place.y), width, scaled(place.height), TRUE);
+    MoveWindow(control, x, scaled(place.y), width, height, TRUE);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(displayScale.uiFont), TRUE);
 }
 
@@ -93,6 +95,7 @@ LRESULT paintLabels(HWND pane) {
     HGDIOBJ oldFont = SelectObject(dc, displayScale.uiFont);
     for (const Label& label : LABELS)
         TextOutW(dc, scaled(label.x), scaled(label.y), label.text, static_cast<int>(wcslen(label.text)));
+    paintMapLegend(dc);
     SelectObject(dc, oldFont);
     EndPaint(pane, &paint);
     return 0;
@@ -203,6 +206,8 @@ void analysisTick() {
     if (uiState.difficultyPending == 1 && visibleCount(puzzle) > 0) {
         showDifficulty(puzzle);
         uiState.difficultyPending = 0;
+        // The map came with the first solution; the cells show it now.
+        if (uiState.mapShown == 1) invalidateAllCells();
     }
     if (uiState.stopPending == 1) return;
     int32_t changed = 0;

@@ -21,6 +21,7 @@
 #define IDM_UNDO 40015                // "編集" -> "元に戻す"
 #define IDM_REDO 40016                // "編集" -> "やり直し"
 #define IDM_SHOW_DIFFERENCES 40021    // "表示" -> "別解との違い"
+#define IDM_DIFFICULTY_MAP 40023      // "表示" -> "難易度マップ"
 #define IDM_ZOOM_100 40031            // "表示" -> "拡大率" -> "100 %"
 #define IDM_ZOOM_150 40032            // "表示" -> "拡大率" -> "150 %"
 #define IDM_ZOOM_200 40033            // "表示" -> "拡大率" -> "200 %"

@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include "ui/analysis_controls.h"
+#include "ui/difficulty_map.h"
 #include "ui/display_scale.h"
 #include "ui/edit_history.h"
 #include "ui/grid_editor.h"
@@ -94,13 +95,15 @@ LRESULT onFrameCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
     if (runHelpCommand(frame, id)) return 0;
     if (runHistoryCommand(id)) return 0;
     if (runExchangeCommand(id)) return 0;
+    if (runMapCommand(id)) return 0;
     return DefWindowProcW(frame, WM_COMMAND, wParam, lParam);
 }
 
-// Each popup greys what cannot be done now.
+// Each popup greys what cannot be done now and checks what is shown.
 LRESULT onInitMenuPopup(HMENU menu) {
     updateHistoryMenu(menu);
     updateExchangeMenu(menu);
+    updateMapMenu(menu);
     return 0;
 }
 

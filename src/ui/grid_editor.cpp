@@ -7,6 +7,7 @@
 #include <cwchar>
 
 #include "ui/analysis_controls.h"
+#include "ui/difficulty_map.h"
 #include "ui/display_scale.h"
 #include "ui/edit_history.h"
 #include "ui/frame.h"
@@ -386,12 +387,17 @@ LRESULT colourCell(HDC dc, HWND cell) {
     int32_t side = gridSide();
     int32_t k = GetDlgCtrlID(cell) - CELL_ID_BASE;
     Puzzle* puzzle = uiState.puzzle;
-    // A marked difference fills the whole cell, so that it shows whether
-    // the cell is empty or shows the solution.
+    // A marked difference or a stage of the map fills the whole cell, so
+    // that it shows whether the cell is empty or shows the solution.
     if (cellMarkedAsDifferent(k)) {
         static HBRUSH differenceBrush = CreateSolidBrush(DIFFERENCE_COLOUR);
         SetBkColor(dc, DIFFERENCE_COLOUR);
         return reinterpret_cast<LRESULT>(differenceBrush);
+    }
+    COLORREF stageColour = 0;
+    if (HBRUSH stageBrush = mapBrushOf(k, &stageColour)) {
+        SetBkColor(dc, stageColour);
+        return reinterpret_cast<LRESULT>(stageBrush);
     }
     COLORREF colour = GetSysColor(COLOR_WINDOW);
     if (puzzle != nullptr && k >= 0 && k < side * side && puzzle->givens[k / side][k % side] != 0) {

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "analysis/puzzle_text.h"
+#include "ui/difficulty_map.h"
 #include "ui/edit_history.h"
 #include "ui/file_replace.h"
 #include "ui/grid_editor.h"
@@ -404,6 +405,8 @@ void restoreGivens(int32_t boxOrder, const int32_t* cells) {
 void toggleDifferences() {
     if (uiState.differencesShown == 0 && publishedCount() < 2) return;
     uiState.differencesShown = uiState.differencesShown == 1 ? 0 : 1;
+    // The marks and the difficulty map share the cells' backgrounds.
+    if (uiState.differencesShown == 1) hideDifficultyMap();
     invalidateAllCells();
 }
 

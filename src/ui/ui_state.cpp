@@ -56,6 +56,7 @@ void resetUiState() {
     uiState.difficultyPending = 0;
     uiState.finalTextWritten.store(0, std::memory_order_relaxed);
     uiState.differencesShown = 0;
+    uiState.mapShown = 0;
     uiState.pendingBoxOrder = 0;
     clearHistory(&uiState.history);
     uiState.focusCell = -1;

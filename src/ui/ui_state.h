@@ -60,6 +60,7 @@ struct UiState {
     int32_t difficultyPending;            // the current analysis's difficulty text is not shown yet
     std::atomic<int32_t> finalTextWritten;  // the worker is writing or has written its final count text
     int32_t differencesShown;             // empty cells where the second solution differs are marked
+    int32_t mapShown;                     // "難易度マップ" is checked: empty cells show their stage
     int32_t pendingBoxOrder;              // a pasted or opened puzzle waits for its grid size; 0 none
     int32_t pendingCells[MAX_CELLS];      // its givens, cell r*N + c
     UndoHistory history;                  // the steps that 元に戻す and やり直し move through

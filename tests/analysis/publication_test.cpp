@@ -1,5 +1,5 @@
 // Once a cancel has been requested, an analysis publishes nothing more: no
-// count, no solution, no counter, no second solution. A hook cancels at each
+// count, no solution, no stage map, no counter, no second solution. A hook cancels at each
 // publication point of a run in turn, as the window does (flag up, count
 // zeroed), and the puzzle must then stay exactly as it was at that moment;
 // the analysis says it was cut short, and only then.
@@ -23,6 +23,7 @@ struct Published {
     int32_t counters[5];
     std::vector<int32_t> solution;
     std::vector<int32_t> second;
+    std::vector<int32_t> stages;
 
     bool operator==(const Published&) const = default;
 };
@@ -32,12 +33,14 @@ Published publishedOf(const Puzzle* puzzle) {
                 {puzzle->singleCount.load(), puzzle->basicCount.load(), puzzle->pairTripleCount.load(),
                  puzzle->assumptionCount.load(), puzzle->branchCount.load()},
                 {},
+                {},
                 {}};
     int32_t side = puzzle->boxOrder * puzzle->boxOrder;
     for (int32_t r = 0; r < side; ++r) {
         for (int32_t c = 0; c < side; ++c) {
             p.solution.push_back(puzzle->solution[r][c]);
             p.second.push_back(puzzle->secondSolution[r][c]);
+            p.stages.push_back(puzzle->stageMap[r][c]);
         }
     }
     return p;

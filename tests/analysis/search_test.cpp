@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -57,12 +58,13 @@ std::ostream& operator<<(std::ostream& out, const Counters& c) {
                << c.branch << "}";
 }
 
-// Marks both solution grids and the counters, so a test can tell what the
-// analysis wrote.
+// Marks both solution grids, the stage map and the counters, so a test can
+// tell what the analysis wrote.
 void markUnwritten(Puzzle* puzzle) {
     int32_t side = puzzle->boxOrder * puzzle->boxOrder;
     for (int32_t r = 0; r < side; ++r) {
-        for (int32_t c = 0; c < side; ++c) puzzle->solution[r][c] = puzzle->secondSolution[r][c] = 99;
+        for (int32_t c = 0; c < side; ++c)
+            puzzle->solution[r][c] = puzzle->secondSolution[r][c] = puzzle->stageMap[r][c] = 99;
     }
     for (std::atomic<int32_t>* counter : {&puzzle->singleCount, &puzzle->basicCount, &puzzle->pairTripleCount,
                                           &puzzle->assumptionCount, &puzzle->branchCount}) {
@@ -81,7 +83,27 @@ bool unwritten(const Puzzle* puzzle, int32_t* const* grid) {
     return true;
 }
 
-bool solutionUnwritten(const Puzzle* puzzle) { return unwritten(puzzle, puzzle->solution); }
+bool solutionUnwritten(const Puzzle* p) { return unwritten(p, p->solution) && unwritten(p, p->stageMap); }
+
+// The published stage map against the counters published with it: STAGE_GIVEN
+// exactly on the givens, a stage 1-5 elsewhere, no stage on more cells than
+// its counter (which also credits abandoned branches; without one they agree).
+::testing::AssertionResult mapAgreesWithCounters(const Puzzle* puzzle) {
+    int32_t cells[STAGE_GIVEN + 1] = {};
+    for (int32_t i = 0; i < puzzle->boxOrder * puzzle->boxOrder * puzzle->boxOrder * puzzle->boxOrder; ++i) {
+        int32_t stage = puzzle->stageMap[0][i];
+        if (stage < STAGE_SINGLES || stage > STAGE_GIVEN || (stage == STAGE_GIVEN) != (puzzle->givens[0][i] != 0))
+            return ::testing::AssertionFailure() << "cell " << i << " has stage " << stage;
+        ++cells[stage];
+    }
+    Counters c = countersOf(puzzle);
+    const int32_t credited[] = {0, c.single, c.basic, c.pairTriple, c.assumption, c.branch};
+    for (int32_t stage = STAGE_SINGLES; stage <= STAGE_BRANCH; ++stage) {
+        if (cells[stage] > credited[stage] || (c.branch == 0 && cells[stage] != credited[stage]))
+            return ::testing::AssertionFailure() << cells[stage] << " cells of stage " << stage << ", counters " << c;
+    }
+    return ::testing::AssertionSuccess();
+}
 
 bool differ(const Puzzle* puzzle, int32_t* const* a, int32_t* const* b) {
     int32_t side = puzzle->boxOrder * puzzle->boxOrder;
@@ -231,10 +253,12 @@ TEST(AnalysePuzzleCancel, RequestWhileRunningStopsTheAnalysis) {
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     bool completeAtFirstCount = isSolutionOf(puzzle.get(), puzzle->solution);
+    ::testing::AssertionResult mapAtFirstCount = mapAgreesWithCounters(puzzle.get());
     int32_t branches = puzzle->branchCount.load(std::memory_order_relaxed);
     puzzle->cancelRequested = 1;
     worker.join();
     EXPECT_TRUE(completeAtFirstCount);
+    EXPECT_TRUE(mapAtFirstCount);
     EXPECT_GT(branches, 0);
     EXPECT_GE(result.load(), 1);
     EXPECT_LT(result.load(), 1000);
@@ -286,6 +310,7 @@ void expectCountsMatchBruteForce(int32_t n, int32_t grids, int32_t minGivens, in
         EXPECT_EQ(expected, puzzle->solutionCount.load()) << "seed " << seed << " grid " << g;
         if (got > 0) {
             EXPECT_TRUE(isSolutionOf(puzzle.get(), puzzle->solution)) << "seed " << seed << " grid " << g;
+            EXPECT_TRUE(mapAgreesWithCounters(puzzle.get())) << "seed " << seed << " grid " << g;
         }
         if (got > 1) {
             EXPECT_TRUE(isSolutionOf(puzzle.get(), puzzle->secondSolution)) << "seed " << seed << " grid " << g;
@@ -374,6 +399,7 @@ TEST(AnalysePuzzleKnownAnswers, EveryPublishedFigureStaysTheSame) {
         EXPECT_EQ(expected, countersOf(puzzle.get())) << grid << " threads " << threads;
         std::string shown = "-";
         if (puzzle->solutionCount.load() > 0) {
+            EXPECT_TRUE(mapAgreesWithCounters(puzzle.get())) << grid << " threads " << threads;
             std::vector<char> text(static_cast<size_t>(grid.size()) + 1);
             formatGrid(puzzle->boxOrder, puzzle->solution, text.data());
             shown = text.data();
@@ -385,9 +411,26 @@ TEST(AnalysePuzzleKnownAnswers, EveryPublishedFigureStaysTheSame) {
     EXPECT_GE(lines, 60);
 }
 
+// 9x9-17clue.txt lines 2 and 1, 9x9-forum-hardest-1106.txt line 2: singles
+// alone settle the first, pairs and triples cells of the second, branches
+// those of the third (line 1 takes ten branches, none on its solution's way).
+TEST(AnalysePuzzleStageMap, ShowsTheStageEachGridNeeds) {
+    const std::pair<const char*, int32_t> cases[] = {
+        {".................1.....2.3......3.2...4....5...6.1.....3......6.7..8...952.7.....", STAGE_SINGLES},
+        {".................1.....2.3......3.2...1.4......5....6..3......4.7..8...962...7...", STAGE_PAIRS},
+        {"........2..8.1.9..5....3.4....1.93...6..3..8...37......4......53.1.7.8..2........", STAGE_BRANCH},
+    };
+    for (const auto& [grid, stage] : cases) {
+        PuzzlePtr puzzle = puzzleFromText(grid);
+        ASSERT_EQ(1, analysePuzzle(puzzle.get())) << grid;
+        auto settled = std::count(puzzle->stageMap[0], puzzle->stageMap[0] + 81, stage);
+        EXPECT_TRUE(stage == STAGE_SINGLES ? settled == std::count(grid, grid + 81, '.') : settled > 0) << grid;
+    }
+}
+
 // One thread runs the sequential assumption method, which can eliminate more
 // and so count differently, but never reaches other solution counts; from two
-// threads up every figure is identical.
+// threads up every figure is identical, the stage map included.
 TEST(AnalysePuzzleThreads, CountsAgreeAndParallelFiguresAreIdentical) {
     std::vector<test::KnownCount> lines = readKnownCounts("known-counts-9x9.txt");
     ASSERT_FALSE(lines.empty());
@@ -395,6 +438,7 @@ TEST(AnalysePuzzleThreads, CountsAgreeAndParallelFiguresAreIdentical) {
     for (size_t i = 0; i < lines.size(); i += 7) {
         std::vector<int32_t> reference;
         std::vector<int32_t> referenceSecond;
+        std::vector<int32_t> referenceMap;
         Counters referenceCounters{};
         for (int32_t threads : {1, 2, 4, 8}) {
             PuzzlePtr puzzle = puzzleFromText(lines[i].grid);
@@ -405,14 +449,17 @@ TEST(AnalysePuzzleThreads, CountsAgreeAndParallelFiguresAreIdentical) {
             // second solution does not depend on the threads either.
             std::vector<int32_t> second(puzzle->secondSolution[0], puzzle->secondSolution[0] + side * side);
             if (lines[i].count < 2) second.clear();
+            std::vector<int32_t> map(puzzle->stageMap[0], puzzle->stageMap[0] + side * side);
             if (threads == 2) {
                 reference = solution;
                 referenceSecond = second;
+                referenceMap = map;
                 referenceCounters = countersOf(puzzle.get());
             } else if (threads > 2) {
                 EXPECT_EQ(referenceCounters, countersOf(puzzle.get())) << lines[i].grid << " threads " << threads;
                 EXPECT_EQ(reference, solution) << lines[i].grid << " threads " << threads;
                 EXPECT_EQ(referenceSecond, second) << lines[i].grid << " threads " << threads;
+                EXPECT_EQ(referenceMap, map) << lines[i].grid << " threads " << threads;
             }
         }
     }

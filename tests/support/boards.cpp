@@ -216,6 +216,8 @@ void playRandomly(Board* board, std::mt19937& random, std::vector<OwnedBoard>* s
     int32_t side = sideOf(a);
     size_t bytes = sizeof(int32_t) * static_cast<size_t>(side * side);
     if (std::memcmp(a->values, b->values, bytes) != 0) return ::testing::AssertionFailure() << "values differ";
+    if (std::memcmp(a->stages, b->stages, static_cast<size_t>(side * side)) != 0)
+        return ::testing::AssertionFailure() << "stages differ";
     if (std::memcmp(a->cellKeys, b->cellKeys, bytes) != 0) return ::testing::AssertionFailure() << "cellKeys differ";
     for (int32_t f = 0; f < FAMILY_COUNT; ++f) {
         ::testing::AssertionResult ok = heapsIdentical(heapOf(a, f), heapOf(b, f));

@@ -128,7 +128,7 @@ void playRandomly(Board* board, std::mt19937& random, std::vector<OwnedBoard>* s
 // Heaps equal in count and in all capacity+2 entries of their three arrays.
 ::testing::AssertionResult heapsIdentical(const ConstraintHeap* a, const ConstraintHeap* b);
 
-// Same context, remaining, values, cellKeys and heaps byte for byte.
+// Same context, remaining, values, stages, cellKeys and heaps byte for byte.
 ::testing::AssertionResult boardsIdentical(const Board* a, const Board* b);
 
 // Empty when two boards (of any contexts) agree in every field a later

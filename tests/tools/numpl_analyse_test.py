@@ -3,7 +3,7 @@
 options: skipped lines, the forms a puzzle line may take, malformed lines and
 their reasons, grids that do not load, solution counts known independently,
 solutions that are valid grids, the second solution, the minimal puzzle, the
-thread-count and jobs options and the timeout."""
+stage map, the pictures, the thread-count and jobs options and the timeout."""
 
 import os
 import shutil
@@ -215,6 +215,19 @@ def check_minimal(empty4):
     assert timed[0][:2] == ["timeout", "1"] and len(timed[0]) == 3, timed
 
 
+def check_map():
+    """--map follows --second whatever the order: 'g' on the givens, no stage on
+    more cells than its counter (as many without a branch), '-' if unsolved."""
+    rows = [row for row in known_answers() if row[1] == "2"]
+    out = run([row[0] for row in rows], "--map", "--second", "--threads", "2", expect_status=0)
+    for (grid, _, expected), got in zip(rows, out):
+        assert len(got) == 10 and got[:7] == expected and (got[0] != "0" or got[9] == "-"), (grid, got)
+        cells, counters = [got[9].count(c) for c in "1234b"], [int(x) for x in got[1:6]]
+        if got[0] != "0":
+            assert [c == "g" for c in got[9]] == [g != "." for g in grid] and sum(cells) == grid.count("."), got
+            assert all(n == c if counters[4] == 0 else n <= c for n, c in zip(cells, counters)), (grid, got)
+
+
 def main():
     duplicate = "11" + "." * 79
     empty4 = "." * 16
@@ -250,6 +263,7 @@ def main():
     check_errors()
     check_second(empty4)
     check_minimal(empty4)
+    check_map()
     check_known_answers()
     check_pictures()
 

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "model/board.h"
 #include "test_puzzles.h"
 #include "ui/puzzle_exchange.h"
 #include "ui/ui_state.h"
@@ -154,7 +155,8 @@ TEST_F(ExchangeTest, MenusCarryTheirItemsAndFixedIds) {
         {1, 1, IDM_REDO, L"やり直し\tCtrl+Y"},       {1, 3, IDM_COPY_PUZZLE, L"問題をコピー\tCtrl+C"},
         {1, 4, IDM_COPY_SOLUTION, L"解をコピー"},    {1, 5, IDM_PASTE, L"貼り付け\tCtrl+V"},
         {1, 7, IDM_CLEAR_ALL, L"すべて消去"},        {2, 0, IDM_SHOW_DIFFERENCES, L"別解との違い"},
-        {3, 0, IDM_GUIDE, L"使い方"},                {3, 2, IDM_ABOUT, L"バージョン情報"},
+        {2, 1, IDM_DIFFICULTY_MAP, L"難易度マップ"}, {3, 0, IDM_GUIDE, L"使い方"},
+        {3, 2, IDM_ABOUT, L"バージョン情報"},
     };
     const wchar_t* popups[] = {L"ファイル", L"編集", L"表示", L"ヘルプ"};
     wchar_t text[64];
@@ -170,9 +172,9 @@ TEST_F(ExchangeTest, MenusCarryTheirItemsAndFixedIds) {
     }
     EXPECT_EQ(5, GetMenuItemCount(GetSubMenu(menu, 0))) << "終了 stays the last item of ファイル";
     // 表示 -> 拡大率 holds the four zoom choices in order.
-    HMENU zoom = GetSubMenu(GetSubMenu(menu, 2), 2);
+    HMENU zoom = GetSubMenu(GetSubMenu(menu, 2), 3);
     ASSERT_NE(nullptr, zoom);
-    GetMenuStringW(GetSubMenu(menu, 2), 2, text, 64, MF_BYPOSITION);
+    GetMenuStringW(GetSubMenu(menu, 2), 3, text, 64, MF_BYPOSITION);
     EXPECT_STREQ(L"拡大率", text);
     const wchar_t* zoomTexts[] = {L"100 %", L"150 %", L"200 %", L"ウィンドウに合わせる"};
     for (int i = 0; i < 4; ++i) {
@@ -190,6 +192,7 @@ TEST_F(ExchangeTest, MenusCarryTheirItemsAndFixedIds) {
     EXPECT_EQ(40015, IDM_UNDO);
     EXPECT_EQ(40016, IDM_REDO);
     EXPECT_EQ(40021, IDM_SHOW_DIFFERENCES);
+    EXPECT_EQ(40023, IDM_DIFFICULTY_MAP);
 }
 
 // One paste puts every given in at once, coloured, and one analysis follows
@@ -461,6 +464,34 @@ TEST_F(ExchangeTest, MarksTheCellsWhereTheSecondSolutionDiffers) {
     ASSERT_TRUE(pumpTicks(1));
     EXPECT_EQ(LIGHT_BLUE, cellColour(firstMarked));
     EXPECT_EQ(0, uiState.differencesShown);
+}
+
+// 難易度マップ on 9x9-forum-hardest-1106.txt line 2 (four stages): each empty
+// cell on screen in its stage's colour; the map and 別解との違い turn each
+// other off; a repeated digit takes the map away until the next solution.
+TEST_F(ExchangeTest, DifficultyMapColoursTheCellsAndExcludesTheDifferences) {
+    const COLORREF colours[] = {0, 0xFFFFFF, 0xB4DCFF, 0xBEBEFF, 0xFFBEDC, 0xBEBEBE};
+    pasteInto(0, L"........2..8.1.9..5....3.4....1.93...6..3..8...37......4......53.1.7.8..2........");
+    ASSERT_TRUE(waitForNewResult(L"1"));
+    command(IDM_DIFFICULTY_MAP);
+    for (int k = 0; k < 81; ++k) {
+        UpdateWindow(cell(k));
+        HDC dc = GetDC(cell(k));
+        int stage = uiState.puzzle->stageMap[k / 9][k % 9];
+        if (stage != STAGE_GIVEN) EXPECT_EQ(colours[stage], GetPixel(dc, 2, 2)) << "cell " << k << " stage " << stage;
+        ReleaseDC(cell(k), dc);
+    }
+    pasteInto(0, widen(TWO_9));
+    ASSERT_TRUE(waitForNewResult(L"2"));
+    command(IDM_SHOW_DIFFERENCES);
+    EXPECT_EQ(0u, menuState(2, IDM_DIFFICULTY_MAP) & MF_CHECKED);
+    command(IDM_DIFFICULTY_MAP);
+    EXPECT_EQ(0, uiState.differencesShown);
+    EXPECT_EQ(colours[uiState.puzzle->stageMap[0][0]], cellColour(0));
+    typeInto(8, L"7");
+    ASSERT_TRUE(waitForCount(L"0"));
+    EXPECT_EQ(static_cast<UINT>(MF_CHECKED), menuState(2, IDM_DIFFICULTY_MAP) & MF_CHECKED);
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), cellColour(0));
 }
 
 } // namespace
