@@ -4,6 +4,7 @@
 // propagation never rescans the grid.
 #include "candidates/candidate_grid.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace numpl {
@@ -276,6 +277,18 @@ void copyFixed(const CandidateGrid* src, CandidateGrid* dst) {
     std::memcpy(dst->pending, src->pending, sizeof(uint16_t) * static_cast<size_t>(src->pendingCount));
 }
 
+// At box order 5 every array before `pending` is in use to its end, so the
+// record up to there is one block: a single copy of it is cheaper than one
+// per array, and the trials copy a grid for every candidate they try.
+void copyWholeFront(const CandidateGrid* src, CandidateGrid* dst) {
+    static_assert(Fixed<MAX_BOX_ORDER>::CELLS == MAX_CELLS && Fixed<MAX_BOX_ORDER>::UNITS == MAX_UNITS &&
+                      Fixed<MAX_BOX_ORDER>::WORDS == MAX_CELL_WORDS,
+                  "the arrays are sized for the largest box order");
+    std::memcpy(static_cast<void*>(dst), src, offsetof(CandidateGrid, pending));
+    dst->placedCount = 0;
+    std::memcpy(dst->pending, src->pending, sizeof(uint16_t) * static_cast<size_t>(src->pendingCount));
+}
+
 } // namespace
 
 void copyCandidateGrid(const CandidateGrid* src, CandidateGrid* dst) {
@@ -283,7 +296,7 @@ void copyCandidateGrid(const CandidateGrid* src, CandidateGrid* dst) {
     case 2: copyFixed<2>(src, dst); break;
     case 3: copyFixed<3>(src, dst); break;
     case 4: copyFixed<4>(src, dst); break;
-    default: copyFixed<5>(src, dst); break;
+    default: copyWholeFront(src, dst); break;
     }
 }
 
