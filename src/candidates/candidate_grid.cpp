@@ -259,6 +259,18 @@ bool loadCandidateGivens(CandidateGrid* grid, int32_t boxOrder, const int32_t* g
     return true;
 }
 
+bool sameCandidates(const CandidateGrid* grid, int32_t boxOrder, const int32_t* values, const int32_t* cellKeys) {
+    const CandidateShape* s = candidateShape(boxOrder);
+    if (grid->shape != s) return false;
+    for (int32_t cell = 0; cell < s->cellCount; ++cell) {
+        if (grid->values[cell] != values[cell]) return false;
+        if (values[cell] == 0 && grid->candidates[cell] != (static_cast<uint32_t>(cellKeys[cell]) & s->fullMask)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 namespace {
 
 template <int32_t BOX>

@@ -91,6 +91,11 @@ void loadCandidateGrid(CandidateGrid* grid, int32_t boxOrder, const int32_t* val
 // of its cell (it repeats an earlier given of its row, column or box).
 bool loadCandidateGivens(CandidateGrid* grid, int32_t boxOrder, const int32_t* givens);
 
+// True when loadCandidateGrid with these arguments would give the grid the
+// same digits and candidates: the grid is then, for propagation, the one the
+// board describes. Reads only the grid's box order and first N^2 cells.
+bool sameCandidates(const CandidateGrid* grid, int32_t boxOrder, const int32_t* values, const int32_t* cellKeys);
+
 // dst takes src's state; only the parts in use for src's box order are copied.
 void copyCandidateGrid(const CandidateGrid* src, CandidateGrid* dst);
 
