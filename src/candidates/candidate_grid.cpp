@@ -31,6 +31,13 @@ CandidateShape buildShape(int32_t n) {
         }
     }
     s.cellWords = (s.cellCount + 63) / 64;
+    for (int32_t unit = 0; unit < s.unitCount; ++unit) {
+        for (int32_t i = 0; i < side; ++i) {
+            int32_t cell = s.unitCells[unit][i];
+            s.unitMasks[unit][cell >> 6] |= uint64_t{1} << (cell & 63);
+        }
+        s.unitFirstWords[unit] = static_cast<uint8_t>(s.unitCells[unit][0] >> 6);
+    }
     for (int32_t cell = 0; cell < s.cellCount; ++cell) {
         for (uint16_t unit : s.cellUnits[cell]) {
             for (int32_t i = 0; i < side; ++i) {
@@ -365,10 +372,15 @@ int32_t propagateFixed(CandidateGrid* grid) {
         uint8_t left = grid->places[unit * Fixed<BOX>::SIDE + k];
         if (left == 0) return STATUS_CONTRADICTION;
         if (left > 1) continue;
-        const uint16_t* cells = s->unitCells[unit];
-        int32_t i = 0;
-        while ((grid->candidates[cells[i]] & bit) == 0) ++i;
-        if (!placeBitFixed<BOX>(grid, cells[i], bit)) return STATUS_CONTRADICTION;
+        // The digit's one place left: its cell set meets the unit in a
+        // single bit, found in the few words from the unit's first cell on
+        // instead of a look at the unit's cells one by one.
+        const uint64_t* withDigit = grid->digitCells + k * Fixed<BOX>::WORDS;
+        const uint64_t* unitMask = s->unitMasks[unit];
+        int32_t w = s->unitFirstWords[unit];
+        uint64_t hits;
+        while ((hits = withDigit[w] & unitMask[w]) == 0) ++w;
+        if (!placeBitFixed<BOX>(grid, w * 64 + __builtin_ctzll(hits), bit)) return STATUS_CONTRADICTION;
     }
     return grid->remaining == 0 ? STATUS_SOLVED : STATUS_STALLED;
 }

@@ -54,6 +54,8 @@ struct CandidateShape {
     uint16_t cellUnits[MAX_CELLS][3];          // row, column and box unit of a cell
     uint16_t unitCells[MAX_UNITS][MAX_SIDE];   // cells of a unit; boxes row by row
     uint64_t peerMasks[MAX_CELLS][MAX_CELL_WORDS]; // every other cell of the cell's three units
+    uint64_t unitMasks[MAX_UNITS][MAX_CELL_WORDS]; // the cells of a unit
+    uint8_t unitFirstWords[MAX_UNITS];             // the word of a unit's first cell
 };
 
 // The shape of box order 2..5; the tables are filled before main runs.
