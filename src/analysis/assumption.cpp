@@ -20,7 +20,11 @@ namespace {
 // any of them on the same base cannot contradict either, since its
 // propagation derives a subset of the same closure. Such digits get the
 // current stamp, and a trial whose digit carries it is not run. The stamp
-// moves on at every call and every elimination, which changes the base.
+// moves on at every elimination, which changes the base, and at a call whose
+// board is not the grid the last call ended with. When it is that grid (a
+// singles pass after the last eliminations placed nothing, and no technique
+// removed anything), the stamps still describe closures on this very base,
+// so they are kept and the trials they settled are not run again.
 // Each worker of a shared batch keeps stamps of its own, so that no two
 // threads write the same memory.
 constexpr size_t STAMP_COUNT = static_cast<size_t>(MAX_CELLS) * MAX_SIDE;
@@ -254,8 +258,11 @@ int32_t assumptionMethod(Board* board) {
     if (count == 0) return STATUS_NO_CHANGE;
     const SolveContext* context = board->context;
     int32_t side = context->boxOrder * context->boxOrder;
+    bool sameBase =
+        scratch->baseKept && sameCandidates(scratch->baseGrid, context->boxOrder, board->values, board->cellKeys);
     loadCandidateGrid(scratch->baseGrid, context->boxOrder, board->values, board->cellKeys);
-    nextStamp(scratch);
+    scratch->baseKept = true;
+    if (!sameBase) nextStamp(scratch);
     if (context->threadCount == 1) return runTrialsInOrder(scratch, board, count, side);
     runTrials(count, board);
     return mergeMarks(scratch, board, count);

@@ -27,6 +27,7 @@ struct AssumptionScratch {
     CandidateGrid* trialGrids[MAX_THREADS];  // one per worker of a batch, made on first use
     uint32_t* stampTables[MAX_THREADS];      // per worker: the stamp of each (cell, digit) a trial placed
     uint32_t currentStamp;                   // stamps equal to it belong to the current base grid
+    bool baseKept;                           // baseGrid holds the base that the current stamps belong to
 };
 
 // Frees what the scratch holds and empties it.

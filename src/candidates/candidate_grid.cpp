@@ -4,6 +4,7 @@
 // propagation never rescans the grid.
 #include "candidates/candidate_grid.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace numpl {
@@ -26,10 +27,18 @@ CandidateShape buildShape(int32_t n) {
         const int32_t units[3] = {r, side + c, 2 * side + b};
         for (int32_t i = 0; i < 3; ++i) {
             s.cellUnits[cell][i] = static_cast<uint16_t>(units[i]);
+            s.cellPlaces[cell][i] = static_cast<uint16_t>(units[i] * side);
             s.unitCells[units[i]][filled[units[i]]++] = static_cast<uint16_t>(cell);
         }
     }
     s.cellWords = (s.cellCount + 63) / 64;
+    for (int32_t unit = 0; unit < s.unitCount; ++unit) {
+        for (int32_t i = 0; i < side; ++i) {
+            int32_t cell = s.unitCells[unit][i];
+            s.unitMasks[unit][cell >> 6] |= uint64_t{1} << (cell & 63);
+        }
+        s.unitFirstWords[unit] = static_cast<uint8_t>(s.unitCells[unit][0] >> 6);
+    }
     for (int32_t cell = 0; cell < s.cellCount; ++cell) {
         for (uint16_t unit : s.cellUnits[cell]) {
             for (int32_t i = 0; i < side; ++i) {
@@ -53,7 +62,7 @@ struct ShapeTable {
 const ShapeTable shapeTable;
 
 inline int32_t unitItem(const CandidateShape* s, int32_t unit, int32_t digitIndex) {
-    return s->cellCount + unit * 32 + digitIndex;
+    return s->cellCount + unit * s->side + digitIndex;
 }
 
 inline void push(CandidateGrid* g, int32_t item) {
@@ -76,16 +85,18 @@ struct Fixed {
 
 inline uint64_t cellBit(int32_t cell) { return uint64_t{1} << (cell & 63); }
 
-// One open cell of `unit` fewer can take digit index k, which is not placed
-// in the unit: an open cell never keeps a digit that a unit of its own holds,
-// since placing a digit removes it from every peer. False when that was the
-// last place.
+// One open cell fewer can take the unit-digit pair at `place` (unit * N +
+// digit index), whose digit is not placed in the unit: an open cell never
+// keeps a digit that a unit of its own holds, since placing a digit removes
+// it from every peer. False when that was the last place. The callers pass
+// the unit's start from cellPlaces, which spares a multiplication in the
+// innermost step of a placement.
 template <int32_t BOX>
-inline bool losePlace(CandidateGrid* g, int32_t unit, int32_t k) {
-    uint8_t left = --g->places[unit * Fixed<BOX>::SIDE + k];
+inline bool losePlace(CandidateGrid* g, int32_t place) {
+    uint8_t left = --g->places[place];
     if (left > 1) return true;
     if (left == 0) return false;
-    push(g, Fixed<BOX>::CELLS + unit * 32 + k);
+    push(g, Fixed<BOX>::CELLS + place);
     return true;
 }
 
@@ -112,11 +123,12 @@ bool placeBitFixed(CandidateGrid* g, int32_t cell, uint32_t bit) {
     for (uint32_t left = mask; left != 0; left &= left - 1) {
         g->digitCells[__builtin_ctz(left) * F::WORDS + word] &= notCell;
     }
+    const uint16_t* places = s->cellPlaces[cell];
     for (; others != 0; others &= others - 1) {
         int32_t other = __builtin_ctz(others);
-        if (!losePlace<BOX>(g, units[0], other)) return false;
-        if (!losePlace<BOX>(g, units[1], other)) return false;
-        if (!losePlace<BOX>(g, units[2], other)) return false;
+        if (!losePlace<BOX>(g, places[0] + other)) return false;
+        if (!losePlace<BOX>(g, places[1] + other)) return false;
+        if (!losePlace<BOX>(g, places[2] + other)) return false;
     }
     // The digit leaves every peer that still has it, and with it a place in
     // each unit of the peer that the cell is not in (those it shares now hold
@@ -134,10 +146,10 @@ bool placeBitFixed(CandidateGrid* g, int32_t cell, uint32_t bit) {
                 if (left == 0) return false;
                 push(g, peer);
             }
-            const uint16_t* peerUnits = s->cellUnits[peer];
-            if (peerUnits[0] != units[0] && !losePlace<BOX>(g, peerUnits[0], k)) return false;
-            if (peerUnits[1] != units[1] && !losePlace<BOX>(g, peerUnits[1], k)) return false;
-            if (peerUnits[2] != units[2] && !losePlace<BOX>(g, peerUnits[2], k)) return false;
+            const uint16_t* peerPlaces = s->cellPlaces[peer];
+            if (peerPlaces[0] != places[0] && !losePlace<BOX>(g, peerPlaces[0] + k)) return false;
+            if (peerPlaces[1] != places[1] && !losePlace<BOX>(g, peerPlaces[1] + k)) return false;
+            if (peerPlaces[2] != places[2] && !losePlace<BOX>(g, peerPlaces[2] + k)) return false;
         }
     }
     return true;
@@ -258,6 +270,18 @@ bool loadCandidateGivens(CandidateGrid* grid, int32_t boxOrder, const int32_t* g
     return true;
 }
 
+bool sameCandidates(const CandidateGrid* grid, int32_t boxOrder, const int32_t* values, const int32_t* cellKeys) {
+    const CandidateShape* s = candidateShape(boxOrder);
+    if (grid->shape != s) return false;
+    for (int32_t cell = 0; cell < s->cellCount; ++cell) {
+        if (grid->values[cell] != values[cell]) return false;
+        if (values[cell] == 0 && grid->candidates[cell] != (static_cast<uint32_t>(cellKeys[cell]) & s->fullMask)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 namespace {
 
 template <int32_t BOX>
@@ -276,6 +300,18 @@ void copyFixed(const CandidateGrid* src, CandidateGrid* dst) {
     std::memcpy(dst->pending, src->pending, sizeof(uint16_t) * static_cast<size_t>(src->pendingCount));
 }
 
+// At box order 5 every array before `pending` is in use to its end, so the
+// record up to there is one block: a single copy of it is cheaper than one
+// per array, and the trials copy a grid for every candidate they try.
+void copyWholeFront(const CandidateGrid* src, CandidateGrid* dst) {
+    static_assert(Fixed<MAX_BOX_ORDER>::CELLS == MAX_CELLS && Fixed<MAX_BOX_ORDER>::UNITS == MAX_UNITS &&
+                      Fixed<MAX_BOX_ORDER>::WORDS == MAX_CELL_WORDS,
+                  "the arrays are sized for the largest box order");
+    std::memcpy(static_cast<void*>(dst), src, offsetof(CandidateGrid, pending));
+    dst->placedCount = 0;
+    std::memcpy(dst->pending, src->pending, sizeof(uint16_t) * static_cast<size_t>(src->pendingCount));
+}
+
 } // namespace
 
 void copyCandidateGrid(const CandidateGrid* src, CandidateGrid* dst) {
@@ -283,7 +319,7 @@ void copyCandidateGrid(const CandidateGrid* src, CandidateGrid* dst) {
     case 2: copyFixed<2>(src, dst); break;
     case 3: copyFixed<3>(src, dst); break;
     case 4: copyFixed<4>(src, dst); break;
-    default: copyFixed<5>(src, dst); break;
+    default: copyWholeFront(src, dst); break;
     }
 }
 
@@ -333,17 +369,23 @@ int32_t propagateFixed(CandidateGrid* grid) {
             if (!placeBitFixed<BOX>(grid, item, mask)) return STATUS_CONTRADICTION;
             continue;
         }
-        int32_t unit = (item - CELLS) >> 5;
-        int32_t k = (item - CELLS) & 31;
+        int32_t place = item - CELLS;
+        int32_t unit = place / Fixed<BOX>::SIDE;
+        int32_t k = place % Fixed<BOX>::SIDE;
         uint32_t bit = 1u << k;
         if ((grid->placed[unit] & bit) != 0) continue;
-        uint8_t left = grid->places[unit * Fixed<BOX>::SIDE + k];
+        uint8_t left = grid->places[place];
         if (left == 0) return STATUS_CONTRADICTION;
         if (left > 1) continue;
-        const uint16_t* cells = s->unitCells[unit];
-        int32_t i = 0;
-        while ((grid->candidates[cells[i]] & bit) == 0) ++i;
-        if (!placeBitFixed<BOX>(grid, cells[i], bit)) return STATUS_CONTRADICTION;
+        // The digit's one place left: its cell set meets the unit in a
+        // single bit, found in the few words from the unit's first cell on
+        // instead of a look at the unit's cells one by one.
+        const uint64_t* withDigit = grid->digitCells + k * Fixed<BOX>::WORDS;
+        const uint64_t* unitMask = s->unitMasks[unit];
+        int32_t w = s->unitFirstWords[unit];
+        uint64_t hits;
+        while ((hits = withDigit[w] & unitMask[w]) == 0) ++w;
+        if (!placeBitFixed<BOX>(grid, w * 64 + __builtin_ctzll(hits), bit)) return STATUS_CONTRADICTION;
     }
     return grid->remaining == 0 ? STATUS_SOLVED : STATUS_STALLED;
 }

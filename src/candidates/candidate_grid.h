@@ -19,10 +19,11 @@ namespace numpl {
 constexpr int32_t MAX_UNITS = 3 * MAX_SIDE;
 // 64-bit words of a set of cells: 10 for the 625 cells of a 25x25 grid.
 constexpr int32_t MAX_CELL_WORDS = (MAX_CELLS + 63) / 64;
-// Work items: cells (id = cell) and unit-digit pairs (id = cells + unit*32 +
-// digit index). The stack holds a few hundred at most in practice; should it
-// fill up, the grid notes the overflow and the next propagation rescans every
-// cell and unit-digit pair instead, which finds the same singles.
+// Work items: cells (id = cell) and unit-digit pairs (id = cells + unit*N +
+// digit index, i.e. cells + the pair's index in `places`). The stack holds a
+// few hundred at most in practice; should it fill up, the grid notes the
+// overflow and the next propagation rescans every cell and unit-digit pair
+// instead, which finds the same singles.
 constexpr int32_t PENDING_CAPACITY = 512;
 // The first placements of a propagation are logged for the assumption
 // method; one that places more is read off the grid instead.
@@ -52,8 +53,11 @@ struct CandidateShape {
     int32_t cellWords;                         // 64-bit words of a cell set
     uint32_t fullMask;                         // the low N bits
     uint16_t cellUnits[MAX_CELLS][3];          // row, column and box unit of a cell
+    uint16_t cellPlaces[MAX_CELLS][3];         // the same units times N: where their place counts start
     uint16_t unitCells[MAX_UNITS][MAX_SIDE];   // cells of a unit; boxes row by row
     uint64_t peerMasks[MAX_CELLS][MAX_CELL_WORDS]; // every other cell of the cell's three units
+    uint64_t unitMasks[MAX_UNITS][MAX_CELL_WORDS]; // the cells of a unit
+    uint8_t unitFirstWords[MAX_UNITS];             // the word of a unit's first cell
 };
 
 // The shape of box order 2..5; the tables are filled before main runs.
@@ -90,6 +94,11 @@ void loadCandidateGrid(CandidateGrid* grid, int32_t boxOrder, const int32_t* val
 // empty grid: false when a given is outside 1..N or is no longer a candidate
 // of its cell (it repeats an earlier given of its row, column or box).
 bool loadCandidateGivens(CandidateGrid* grid, int32_t boxOrder, const int32_t* givens);
+
+// True when loadCandidateGrid with these arguments would give the grid the
+// same digits and candidates: the grid is then, for propagation, the one the
+// board describes. Reads only the grid's box order and first N^2 cells.
+bool sameCandidates(const CandidateGrid* grid, int32_t boxOrder, const int32_t* values, const int32_t* cellKeys);
 
 // dst takes src's state; only the parts in use for src's box order are copied.
 void copyCandidateGrid(const CandidateGrid* src, CandidateGrid* dst);

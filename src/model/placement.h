@@ -27,6 +27,11 @@ int32_t eliminateBoxDigit(Board* board, int32_t c, int32_t r, int32_t d);
 // any of the four constraints still had the option.
 int32_t eliminateCandidate(Board* board, int32_t c, int32_t r, int32_t d);
 
+// eliminateCandidate of digit d in each listed cell (id N*r + c), in list
+// order, so the heaps end exactly as after one call per cell. Returns the OR
+// of the removed bits.
+int32_t eliminateCandidateInCells(Board* board, const int32_t* cells, int32_t count, int32_t d);
+
 // Every elimination that digit d at (c, r) entails, in the fixed order that
 // decides later heap tie-breaks.
 void eliminatePeers(Board* board, int32_t c, int32_t r, int32_t d);

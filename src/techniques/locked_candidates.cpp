@@ -5,6 +5,7 @@
 // the crossing unit.
 #include "techniques/locked_candidates.h"
 
+#include "core/solve_context.h"
 #include "model/geometry.h"
 #include "model/placement.h"
 
@@ -24,17 +25,22 @@ inline bool qualifies(int32_t key, const Geometry& s) { return (key >> s.side) <
 
 // Each handler acts on one qualifying constraint (id, key K) and ORs the
 // removed bits of its eliminations into *removed. It returns true when the scan
-// must stop at once (the early return of the box technique).
+// must stop at once (the early return of the box technique). The cells of a
+// segment's crossing unit are listed in the order of the eliminations and
+// handed over in one call; a list never holds more than N cells.
 bool handleRow(Board* board, const Geometry& s, int32_t id, int32_t key, int32_t* removed) {
     int32_t row = id / s.side;
     int32_t digit = id % s.side + 1;
     int32_t band = s.n * (row / s.n);
+    int32_t cells[MAX_SIDE];
     for (int32_t j = 0; j < s.n; ++j) {
         if (!liesIn(key, s.runMask << (s.n * j), s.fullMask)) continue;
+        int32_t count = 0;
         for (int32_t k = band; k < band + s.n; ++k) {
             if (k == row) continue;
-            for (int32_t l = s.n * j; l < s.n * j + s.n; ++l) *removed |= eliminateCandidate(board, l, k, digit);
+            for (int32_t l = s.n * j; l < s.n * j + s.n; ++l) cells[count++] = s.side * k + l;
         }
+        *removed |= eliminateCandidateInCells(board, cells, count, digit);
     }
     return false;
 }
@@ -43,12 +49,15 @@ bool handleColumn(Board* board, const Geometry& s, int32_t id, int32_t key, int3
     int32_t column = id / s.side;
     int32_t digit = id % s.side + 1;
     int32_t stack = s.n * (column / s.n);
+    int32_t cells[MAX_SIDE];
     for (int32_t j = 0; j < s.n; ++j) {
         if (!liesIn(key, s.runMask << (s.n * j), s.fullMask)) continue;
+        int32_t count = 0;
         for (int32_t k = stack; k < stack + s.n; ++k) {
             if (k == column) continue;
-            for (int32_t l = s.n * j; l < s.n * j + s.n; ++l) *removed |= eliminateCandidate(board, k, l, digit);
+            for (int32_t l = s.n * j; l < s.n * j + s.n; ++l) cells[count++] = s.side * l + k;
         }
+        *removed |= eliminateCandidateInCells(board, cells, count, digit);
     }
     return false;
 }
@@ -58,21 +67,26 @@ bool handleBox(Board* board, const Geometry& s, int32_t id, int32_t key, int32_t
     int32_t digit = id % s.side + 1;
     int32_t top = s.n * (box / s.n);
     int32_t left = s.n * (box % s.n);
+    int32_t cells[MAX_SIDE];
     for (int32_t j = 0; j < s.n; ++j) {
         if (!liesIn(key, s.runMask << (s.n * j), s.fullMask)) continue;
         int32_t row = top + j;
+        int32_t count = 0;
         for (int32_t c = 0; c < s.side; ++c) {
             if (c >= left && c < left + s.n) continue;
-            *removed |= eliminateCandidate(board, c, row, digit);
+            cells[count++] = s.side * row + c;
         }
+        *removed |= eliminateCandidateInCells(board, cells, count, digit);
     }
     for (int32_t j = 0; j < s.n; ++j) {
         if (!liesIn(key, s.boxColumnMask << j, s.fullMask)) continue;
         int32_t column = left + j;
+        int32_t count = 0;
         for (int32_t r = 0; r < s.side; ++r) {
             if (r >= top && r < top + s.n) continue;
-            *removed |= eliminateCandidate(board, column, r, digit);
+            cells[count++] = s.side * r + column;
         }
+        *removed |= eliminateCandidateInCells(board, cells, count, digit);
         // Only the box-column part returns early: the rest of the scan waits
         // for the next call, after the singles pass has used this progress.
         if (*removed != 0) return true;

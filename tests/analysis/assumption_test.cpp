@@ -246,5 +246,40 @@ TEST(AssumptionMethod, LeavesExactlyTheBoardOfTheHeapOnlyMethod) {
     EXPECT_GT(progress, 40);
 }
 
+// As the logic step calls it: again and again on one board, with a singles
+// pass between the calls. When the pass places nothing, the next call starts
+// on the grid the last one ended with and keeps the stamps of its trials;
+// every call must still leave the board of the heap-only method.
+TEST(AssumptionMethod, RepeatedCallsLeaveTheBoardOfTheHeapOnlyMethod) {
+    std::vector<OwnedBoard> boards = collectMidSearchBoards("known-counts-9x9.txt", 2, 96);
+    std::vector<OwnedBoard> larger = collectMidSearchBoards("known-counts-16x16.txt", 3, 95);
+    boards.insert(boards.end(), std::make_move_iterator(larger.begin()), std::make_move_iterator(larger.end()));
+    int32_t keptCalls = 0;
+    for (size_t i = 0; i < boards.size(); ++i) {
+        for (int32_t threads : {1, 2}) {
+            OwnedBoard fast = cloneBoard(boards[i], threads);
+            OwnedBoard reference = cloneBoard(boards[i], threads);
+            bool sameGrid = false;
+            for (int32_t call = 0; call < 20; ++call) {
+                int32_t result = assumptionMethod(fast);
+                const AssumptionScratch* scratch = assumptionScratch();
+                std::vector<int32_t> entries(scratch->trialList, scratch->trialList + scratch->trialCount);
+                ASSERT_EQ(heapOnlyAssumption(reference, entries, threads == 1), result)
+                    << "board " << i << " threads " << threads << " call " << call;
+                ASSERT_EQ("", boardDifference(reference, fast))
+                    << "board " << i << " threads " << threads << " call " << call;
+                if (sameGrid && threads == 1) ++keptCalls;
+                if (result != STATUS_PROGRESS) break;
+                int32_t placed = 0;
+                int32_t status = placeSingles(fast, &placed, nullptr);
+                placeSingles(reference, nullptr, nullptr);
+                if (status == STATUS_CONTRADICTION) break;
+                sameGrid = placed == 0;
+            }
+        }
+    }
+    EXPECT_GT(keptCalls, 10);
+}
+
 } // namespace
 } // namespace numpl
