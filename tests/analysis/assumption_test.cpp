@@ -271,8 +271,8 @@ TEST(AssumptionMethod, RepeatedCallsLeaveTheBoardOfTheHeapOnlyMethod) {
                 if (sameGrid && threads == 1) ++keptCalls;
                 if (result != STATUS_PROGRESS) break;
                 int32_t placed = 0;
-                int32_t status = placeSingles(fast, &placed, nullptr);
-                placeSingles(reference, nullptr, nullptr);
+                int32_t status = placeSingles(fast, STAGE_TRIAL, &placed, nullptr);
+                placeSingles(reference, STAGE_TRIAL, nullptr, nullptr);
                 if (status == STATUS_CONTRADICTION) break;
                 sameGrid = placed == 0;
             }
