@@ -31,6 +31,20 @@ std::vector<uint8_t> redundantOf(const std::vector<int>& givens, int* count) {
     return marks;
 }
 
+// Whether the window on screen shows the colour anywhere: a given's colour
+// lies behind its digit only.
+bool shows(HWND window, COLORREF colour) {
+    UpdateWindow(window);
+    RECT client;
+    GetClientRect(window, &client);
+    HDC dc = GetDC(window);
+    bool found = false;
+    for (int y = 0; y < client.bottom && !found; ++y)
+        for (int x = 0; x < client.right && !found; ++x) found = GetPixel(dc, x, y) == colour;
+    ReleaseDC(window, dc);
+    return found;
+}
+
 class RedundantMarksTest : public UiTest {
 protected:
     void SetUp() override {
@@ -76,9 +90,10 @@ TEST_F(RedundantMarksTest, MarksFollowTheGivensAndRemovalIsOneStep) {
         ASSERT_TRUE(pumpTicks(3));
         ASSERT_TRUE(pumpUntil([&] { return marksLine() == line; })) << c.name;
         for (int k = 0; k < 81; ++k) {
-            COLORREF wanted = givens[k] == 0 ? GetSysColor(COLOR_WINDOW) : redundant[k] == 1 ? LIGHT_GREEN : LIGHT_BLUE;
-            EXPECT_EQ(wanted, cellColour(k)) << c.name << ", cell " << k;
+            if (givens[k] == 0) continue;
+            EXPECT_TRUE(shows(cell(k), redundant[k] == 1 ? LIGHT_GREEN : LIGHT_BLUE)) << c.name << ", " << k;
         }
+        EXPECT_EQ(count, greenCells()) << c.name;
     }
 
     // The puzzle with extra givens once more: removing them is one step.
