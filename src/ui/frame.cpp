@@ -13,6 +13,7 @@
 #include "ui/help.h"
 #include "ui/picture_export.h"
 #include "ui/puzzle_exchange.h"
+#include "ui/redundant_marks.h"
 #include "ui/control_ids.h"
 #include "ui/settings.h"
 #include "ui/ui_state.h"
@@ -96,6 +97,7 @@ LRESULT onFrameCommand(HWND frame, WPARAM wParam, LPARAM lParam) {
     if (runHistoryCommand(id)) return 0;
     if (runExchangeCommand(id)) return 0;
     if (runMapCommand(id)) return 0;
+    if (runRedundantCommand(id)) return 0;
     return DefWindowProcW(frame, WM_COMMAND, wParam, lParam);
 }
 
@@ -104,12 +106,14 @@ LRESULT onInitMenuPopup(HMENU menu) {
     updateHistoryMenu(menu);
     updateExchangeMenu(menu);
     updateMapMenu(menu);
+    updateRedundantMenu(menu);
     return 0;
 }
 
 // The Puzzle may be released only once no worker can touch it any more.
 LRESULT onFrameDestroy() {
     finishWorkerForShutdown();
+    finishRedundantWork();
     destroyPuzzle(uiState.puzzle);
     uiState.puzzle = nullptr;
     KillTimer(windowLayout.leftPane, TICK_TIMER_ID);

@@ -12,6 +12,7 @@
 #include "ui/edit_history.h"
 #include "ui/frame.h"
 #include "ui/puzzle_exchange.h"
+#include "ui/redundant_marks.h"
 #include "ui/ui_state.h"
 
 namespace numpl {
@@ -161,7 +162,10 @@ LRESULT CALLBACK leftPaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_PAINT: return paintNothing(hwnd);
     case WM_KEYDOWN: moveFocus(wParam); return 0;
     case WM_COMMAND: return evaluateSizeButtons(hwnd, wParam, lParam);
-    case WM_TIMER: analysisTick(); return 0;
+    case WM_TIMER:
+        analysisTick();
+        redundantTick();
+        return 0;
     case WM_CTLCOLOREDIT: return colourCell(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     default: return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
@@ -398,6 +402,11 @@ LRESULT colourCell(HDC dc, HWND cell) {
     if (HBRUSH stageBrush = mapBrushOf(k, &stageColour)) {
         SetBkColor(dc, stageColour);
         return reinterpret_cast<LRESULT>(stageBrush);
+    }
+    // A given that could go is painted as a given is, in its own colour.
+    if (cellMarkedAsRedundant(k)) {
+        SetBkColor(dc, REDUNDANT_COLOUR);
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
     }
     COLORREF colour = GetSysColor(COLOR_WINDOW);
     if (puzzle != nullptr && k >= 0 && k < side * side && puzzle->givens[k / side][k % side] != 0) {

@@ -154,9 +154,10 @@ TEST_F(ExchangeTest, MenusCarryTheirItemsAndFixedIds) {
         {0, 4, IDM_EXIT, L"終了"},                   {1, 0, IDM_UNDO, L"元に戻す\tCtrl+Z"},
         {1, 1, IDM_REDO, L"やり直し\tCtrl+Y"},       {1, 3, IDM_COPY_PUZZLE, L"問題をコピー\tCtrl+C"},
         {1, 4, IDM_COPY_SOLUTION, L"解をコピー"},    {1, 5, IDM_PASTE, L"貼り付け\tCtrl+V"},
-        {1, 7, IDM_CLEAR_ALL, L"すべて消去"},        {2, 0, IDM_SHOW_DIFFERENCES, L"別解との違い"},
-        {2, 1, IDM_DIFFICULTY_MAP, L"難易度マップ"}, {3, 0, IDM_GUIDE, L"使い方"},
-        {3, 2, IDM_ABOUT, L"バージョン情報"},
+        {1, 6, IDM_REMOVE_REDUNDANT, L"不要なヒントを除く"},
+        {1, 8, IDM_CLEAR_ALL, L"すべて消去"},        {2, 0, IDM_SHOW_DIFFERENCES, L"別解との違い"},
+        {2, 1, IDM_SHOW_REDUNDANT, L"不要なヒント"}, {2, 2, IDM_DIFFICULTY_MAP, L"難易度マップ"},
+        {3, 0, IDM_GUIDE, L"使い方"},                {3, 2, IDM_ABOUT, L"バージョン情報"},
     };
     const wchar_t* popups[] = {L"ファイル", L"編集", L"表示", L"ヘルプ"};
     wchar_t text[64];
@@ -172,9 +173,9 @@ TEST_F(ExchangeTest, MenusCarryTheirItemsAndFixedIds) {
     }
     EXPECT_EQ(5, GetMenuItemCount(GetSubMenu(menu, 0))) << "終了 stays the last item of ファイル";
     // 表示 -> 拡大率 holds the four zoom choices in order.
-    HMENU zoom = GetSubMenu(GetSubMenu(menu, 2), 3);
+    HMENU zoom = GetSubMenu(GetSubMenu(menu, 2), 4);
     ASSERT_NE(nullptr, zoom);
-    GetMenuStringW(GetSubMenu(menu, 2), 3, text, 64, MF_BYPOSITION);
+    GetMenuStringW(GetSubMenu(menu, 2), 4, text, 64, MF_BYPOSITION);
     EXPECT_STREQ(L"拡大率", text);
     const wchar_t* zoomTexts[] = {L"100 %", L"150 %", L"200 %", L"ウィンドウに合わせる"};
     for (int i = 0; i < 4; ++i) {
@@ -191,7 +192,9 @@ TEST_F(ExchangeTest, MenusCarryTheirItemsAndFixedIds) {
     EXPECT_EQ(40014, IDM_CLEAR_ALL);
     EXPECT_EQ(40015, IDM_UNDO);
     EXPECT_EQ(40016, IDM_REDO);
+    EXPECT_EQ(40017, IDM_REMOVE_REDUNDANT);
     EXPECT_EQ(40021, IDM_SHOW_DIFFERENCES);
+    EXPECT_EQ(40022, IDM_SHOW_REDUNDANT);
     EXPECT_EQ(40023, IDM_DIFFICULTY_MAP);
 }
 
