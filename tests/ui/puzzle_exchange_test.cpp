@@ -481,7 +481,9 @@ TEST_F(ExchangeTest, DifficultyMapColoursTheCellsAndExcludesTheDifferences) {
         UpdateWindow(cell(k));
         HDC dc = GetDC(cell(k));
         int stage = uiState.puzzle->stageMap[k / 9][k % 9];
-        if (stage != STAGE_GIVEN) EXPECT_EQ(colours[stage], GetPixel(dc, 2, 2)) << "cell " << k << " stage " << stage;
+        if (stage != STAGE_GIVEN) {
+            EXPECT_EQ(colours[stage], GetPixel(dc, 2, 2)) << "cell " << k << " stage " << stage;
+        }
         ReleaseDC(cell(k), dc);
     }
     pasteInto(0, widen(TWO_9));
